@@ -1,0 +1,309 @@
+#include "app/LumevarinDlg.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/AboutDlg.h"
+#include "app/Globals.h"
+#include "framework/WinApp.h"
+#include "panel/HotKeyExCtrl.h"
+#include "res/resource.h"
+
+static_assert(sizeof(NOTIFYICONDATAA) == kTrayRecordSize, "tray record must be the 508-byte form");
+
+UINT g_nTaskbarCreatedMsg = 0;
+
+namespace {
+// Attempts of AddTrayIcon while the shell keeps timing out; timer 101 tries again every second anyway.
+constexpr int kTrayAddTimeoutRetries = 3;
+}  // namespace
+
+void MakeTrayTipText(const char* pszHotKeyName, char* szTip, size_t cbTip) {
+    CString text;
+    text.Format("%s\r\n幻写[%s]", "朧写鏡", pszHotKeyName ? pszHotKeyName : "");
+    // Copy whole characters of code page 932 while they fit, leaving room for the terminator.
+    size_t n = 0;
+    const char* p = text.GetString();
+    const size_t len = static_cast<size_t>(text.GetLength());
+    while (n < len) {
+        size_t step = (::IsDBCSLeadByteEx(932, static_cast<BYTE>(p[n])) && n + 1 < len) ? 2 : 1;
+        if (n + step > cbTip - 1) break;
+        n += step;
+    }
+    std::memcpy(szTip, p, n);
+    szTip[n] = '\0';
+}
+
+CLumevarinDlg::CLumevarinDlg(CWnd* pParent) : CDialog(IDD_LUMEVARIN_DIALOG, pParent), m_ctrlDlg(nullptr) {
+    m_hIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hTrayIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    std::memset(&m_nid, 0, sizeof(m_nid));
+
+    // The current directory is the program's own (set at start-up); it may be longer than MAX_PATH.
+    DWORD need = ::GetCurrentDirectoryA(0, nullptr);
+    std::string dir(need ? need : 1, '\0');
+    DWORD got = ::GetCurrentDirectoryA(static_cast<DWORD>(dir.size()), dir.data());
+    dir.resize(got < dir.size() ? got : 0);
+    m_strIniFile = CString(dir) + "\\Lumevarin.ini";
+    m_bVisible = 0;
+}
+
+CLumevarinDlg::~CLumevarinDlg() = default;
+
+BOOL CLumevarinDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    if (HMENU hSysMenu = GetSystemMenu(FALSE)) {
+        CString strAbout;
+        strAbout.LoadString(IDS_ABOUTBOX);
+        if (!strAbout.IsEmpty()) {
+            ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAbout);
+        }
+    }
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    m_ctrlDlg.Create(IDD_CONTROL_DIALOG, this);
+    m_ctrlDlg.setIniFile(m_strIniFile);
+    m_ctrlDlg.ShowWindow(SW_SHOW);
+
+    UpdateTrayTip();
+    AddTrayIcon();
+    ShowMainWindow(FALSE);
+    if (g_bDebugMode == 1) OnMenuMainPanel();
+    SetTimer(kTrayTimerId, 1000);
+    return TRUE;
+}
+
+void CLumevarinDlg::UpdateTrayTip() {
+    CString name = CHotKeyExCtrl::MakeHotKeyName(static_cast<WORD>(m_ctrlDlg.m_nWsModifiers),
+                                                 static_cast<WORD>(m_ctrlDlg.m_nWsHotKey));
+    char text[sizeof(m_nid.szTip)];
+    MakeTrayTipText(name, text, sizeof(text));
+    if (std::strcmp(text, m_nid.szTip) == 0) return;
+
+    std::memset(&m_nid, 0, sizeof(m_nid));
+    m_hTrayWnd = m_hWnd;
+    m_nid.cbSize = kTrayRecordSize;
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = 0;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = WM_TRAYNOTIFY;
+    m_nid.hIcon = m_hTrayIcon;
+    std::memcpy(m_nid.szTip, text, sizeof(text));
+}
+
+void CLumevarinDlg::AddTrayIcon() {
+    if (::Shell_NotifyIconA(NIM_ADD, &m_nid)) return;
+    DWORD err = ::GetLastError();
+    for (int attempt = 0;; ++attempt) {
+        if (err != ERROR_TIMEOUT || attempt >= kTrayAddTimeoutRetries) {
+            printf("通知領域にアイコンを登録できませんでした。 err=%d\n", static_cast<int>(err));
+            return;
+        }
+        if (::Shell_NotifyIconA(NIM_MODIFY, &m_nid)) return;
+        ::Sleep(1000);
+        if (::Shell_NotifyIconA(NIM_ADD, &m_nid)) return;
+        err = ::GetLastError();
+    }
+}
+
+void CLumevarinDlg::ShowMainWindow(BOOL bShow) {
+    m_bVisible = bShow;
+    ShowWindow(bShow ? SW_SHOW : SW_HIDE);
+    if (bShow) ShowWindow(SW_SHOWNORMAL);
+}
+
+LRESULT CLumevarinDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) {
+        g_nTaskbarCreatedMsg = ::RegisterWindowMessageA("TaskbarCreated");
+        return CDialog::WindowProc(message, wParam, lParam);
+    }
+    if (message == WM_TRAYNOTIFY) {
+        switch (lParam) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            OnMenuProperty();
+            return 0;
+        case WM_RBUTTONUP: {
+            SetForegroundWindow();
+            POINT pt;
+            ::GetCursorPos(&pt);
+            HMENU hMenu = ::LoadMenuA(AfxGetResourceHandle(),
+                                      MAKEINTRESOURCEA(g_bDebugMode == 1 ? IDR_TRAY : IDR_TRAY_NODEBUG));
+            if (hMenu) {
+                ::TrackPopupMenu(::GetSubMenu(hMenu, 0), 0, pt.x, pt.y, 0, m_hWnd, nullptr);
+                ::DestroyMenu(hMenu);
+            }
+            return 0;
+        }
+        default:
+            break;
+        }
+    }
+    if (g_nTaskbarCreatedMsg != 0 && message == g_nTaskbarCreatedMsg) AddTrayIcon();
+    return CDialog::WindowProc(message, wParam, lParam);
+}
+
+BOOL CLumevarinDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    *pResult = 0;
+    switch (message) {
+    case WM_SYSCOMMAND:
+        OnSysCommand(static_cast<UINT>(wParam), lParam);
+        return TRUE;
+    case WM_PAINT:
+        OnPaint();
+        return TRUE;
+    case WM_QUERYDRAGICON:
+        *pResult = reinterpret_cast<LRESULT>(OnQueryDragIcon());
+        return TRUE;
+    case WM_DESTROY:
+        OnDestroy();
+        return TRUE;
+    case WM_WINDOWPOSCHANGING:
+        OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0 || HIWORD(wParam) == BN_CLICKED) {
+            switch (LOWORD(wParam)) {
+            case ID_MENU_MAINPANEL:
+                OnMenuMainPanel();
+                return TRUE;
+            case ID_MENU_EXIT:
+                OnMenuExit();
+                return TRUE;
+            case ID_MENU_PROPERTY:
+                OnMenuProperty();
+                return TRUE;
+            case IDOK:
+                OnOK();
+                return TRUE;
+            case ID_MENU_VERSION:
+                OnMenuVersion();
+                return TRUE;
+            }
+        }
+        break;
+    case WM_TIMER:
+        OnTimer(static_cast<UINT_PTR>(wParam));
+        return TRUE;
+    case WM_CLOSE:
+        OnClose();
+        return TRUE;
+    case WM_NOTIFY: {
+        const NMHDR* pNMHDR = reinterpret_cast<const NMHDR*>(lParam);
+        if (pNMHDR && pNMHDR->idFrom == IDC_SYSLINK1 && pNMHDR->code == NM_CLICK) {
+            OpenHomePage(m_hWnd);
+            return TRUE;
+        }
+        break;
+    }
+    }
+    return CDialog::OnWndMsg(message, wParam, lParam, pResult);
+}
+
+void CLumevarinDlg::OnSysCommand(UINT nID, LPARAM) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        Default();
+    }
+}
+
+void CLumevarinDlg::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    PAINTSTRUCT ps;
+    HDC hdc = ::BeginPaint(m_hWnd, &ps);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
+    RECT rect;
+    GetClientRect(&rect);
+    int x = (rect.right - rect.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (rect.bottom - rect.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(hdc, x, y, m_hIcon);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+HCURSOR CLumevarinDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+
+void CLumevarinDlg::OnDestroy() {
+    Default();
+    m_ctrlDlg.DestroyWindow();
+    KillTimer(kTrayTimerId);
+}
+
+void CLumevarinDlg::PostNcDestroy() {
+    NOTIFYICONDATAA nid;
+    std::memset(&nid, 0, sizeof(nid));
+    nid.cbSize = kTrayRecordSize;
+    nid.hWnd = m_hTrayWnd;
+    nid.uID = 0;
+    nid.uFlags = 0;
+    ::Shell_NotifyIconA(NIM_DELETE, &nid);
+    CDialog::PostNcDestroy();
+}
+
+void CLumevarinDlg::OnWindowPosChanging(WINDOWPOS* lpwndpos) {
+    Default();
+    if (m_bVisible) lpwndpos->flags |= SWP_SHOWWINDOW;
+    else lpwndpos->flags &= ~SWP_SHOWWINDOW;
+}
+
+void CLumevarinDlg::OnMenuMainPanel() {
+    if (!m_bVisible) {
+        RECT rcDesktop, rcDlg;
+        ::GetWindowRect(::GetDesktopWindow(), &rcDesktop);
+        GetWindowRect(&rcDlg);
+        int x = rcDesktop.right - (rcDlg.right - rcDlg.left);
+        int y = rcDesktop.bottom - (rcDlg.bottom - rcDlg.top);
+        SetWindowPos(HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+        ShowMainWindow(TRUE);
+    }
+    if (IsIconic()) ShowWindow(SW_SHOWNORMAL);
+    SetForegroundWindow();
+}
+
+void CLumevarinDlg::OnMenuExit() {
+    ShowMainWindow(FALSE);
+    PostMessage(WM_CLOSE);
+}
+
+void CLumevarinDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == kTrayTimerId) {
+        UpdateTrayTip();
+        if (!::Shell_NotifyIconA(NIM_MODIFY, &m_nid)) AddTrayIcon();
+    }
+    Default();
+}
+
+void CLumevarinDlg::OnClose() {
+    m_bClosing = true;
+    m_ctrlDlg.endAllPin();
+    // The dialog manager answers WM_CLOSE by posting the cancel command, which ends the modal loop.
+    Default();
+}
+
+void CLumevarinDlg::OnMenuProperty() { m_ctrlDlg.showPropertyDialog(); }
+
+void CLumevarinDlg::OnMenuVersion() {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+}
+
+void CLumevarinDlg::OnOK() { ShowMainWindow(FALSE); }
+
+void CLumevarinDlg::OnCancel() {
+    if (m_bClosing) {
+        CDialog::OnCancel();
+    } else {
+        // Esc on the shown window ends the program through the close path, so every copy is given back.
+        OnMenuExit();
+    }
+}

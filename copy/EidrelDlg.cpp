@@ -1,0 +1,262 @@
+// The copy window: creation, binding to the real window, concealment and restore, refresh tick, closing.
+#include "copy/EidrelDlg.h"
+
+#include <windowsx.h>
+
+#include <cstdio>
+
+#include "app/AboutDlg.h"
+#include "app/Globals.h"
+#include "copy/MultiDisplay.h"
+#include "copy/PlatformQueries.h"
+#include "framework/WinApp.h"
+#include "panel/ControlDlg.h"
+#include "res/resource.h"
+
+CEidrelDlg::CEidrelDlg(CWnd* pParent) : CDialogEx(IDD_EIDREL_DIALOG, pParent) {
+    m_hIcon = ::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+CEidrelDlg::~CEidrelDlg() = default;
+
+LRESULT CEidrelDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) SafeDwmIsCompositionEnabled(&m_bComposition);
+    return CDialogEx::WindowProc(message, wParam, lParam);
+}
+
+BOOL CEidrelDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+    POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+    case WM_SYSCOMMAND:
+        OnSysCommand(static_cast<UINT>(wParam), lParam);
+        *pResult = 0;
+        return TRUE;
+    case WM_SHOWWINDOW:
+        OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam));
+        *pResult = 0;
+        return TRUE;
+    case WM_MOVE:
+        OnMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        *pResult = 0;
+        return TRUE;
+    case WM_TIMER:
+        // The copy may be gone when this returns (the real window vanished): nothing of it is touched.
+        OnTimer(static_cast<UINT_PTR>(wParam));
+        *pResult = 0;
+        return TRUE;
+    case WM_PAINT:
+        OnPaint();
+        *pResult = 0;
+        return TRUE;
+    case WM_CLOSE:
+        OnClose();
+        *pResult = 0;
+        return TRUE;
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(static_cast<UINT>(wParam), pt);
+        *pResult = 0;
+        return TRUE;
+    case WM_LBUTTONUP:
+        OnLButtonUp(static_cast<UINT>(wParam), pt);
+        *pResult = 0;
+        return TRUE;
+    case WM_MOUSEWHEEL: {
+        POINT screen = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        *pResult = OnMouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), screen);
+        return TRUE;
+    }
+    case WM_KEYDOWN:
+        OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        *pResult = 0;
+        return TRUE;
+    case WM_MOUSEMOVE:
+        OnMouseMove(static_cast<UINT>(wParam), pt);
+        *pResult = 0;
+        return TRUE;
+    case WM_LBUTTONDBLCLK:
+        OnLButtonDblClk(static_cast<UINT>(wParam), pt);
+        *pResult = 0;
+        return TRUE;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        *pResult = 0;
+        return TRUE;
+    case WM_DWMCOMPOSITIONCHANGED:
+        OnCompositionChanged();
+        *pResult = 0;
+        return TRUE;
+    case WM_ERASEBKGND:
+        *pResult = OnEraseBkgnd(reinterpret_cast<HDC>(wParam));
+        return TRUE;
+    case WM_DESTROY:
+        OnDestroy();
+        *pResult = 0;
+        return TRUE;
+    case WM_GETDLGCODE:
+        *pResult = OnGetDlgCode();
+        return TRUE;
+    }
+    return CDialogEx::OnWndMsg(message, wParam, lParam, pResult);
+}
+
+BOOL CEidrelDlg::OnInitDialog() {
+    CDialogEx::OnInitDialog();
+
+    if (HMENU hSysMenu = GetSystemMenu(FALSE)) {
+        CString strAboutMenu;
+        strAboutMenu.LoadString(IDS_ABOUTBOX);
+        if (!strAboutMenu.IsEmpty()) {
+            ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuA(hSysMenu, MF_STRING, kSysCmdAbout, strAboutMenu);
+        }
+    }
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    ResetZoom();
+    return TRUE;
+}
+
+void CEidrelDlg::SetTarget(HWND hWndTarget) {
+    m_hTarget = hWndTarget;
+    if (m_rectTarget.right == m_rectTarget.left && m_rectTarget.bottom == m_rectTarget.top && ::IsWindow(m_hTarget)) {
+        ::GetWindowRect(m_hTarget, &m_rectTarget);
+    }
+    if (::IsWindow(m_hTarget)) {
+        // Saved before the concealment changes the extended style.
+        m_lSavedStyle = ::GetWindowLongA(m_hTarget, GWL_STYLE);
+        m_lSavedExStyle = ::GetWindowLongA(m_hTarget, GWL_EXSTYLE);
+        m_bSavedLayered = FALSE;
+        if (m_lSavedExStyle & WS_EX_LAYERED) {
+            m_bSavedLayered = ::GetLayeredWindowAttributes(m_hTarget, &m_crSavedKey, &m_bySavedAlpha, &m_dwSavedLayeredFlags);
+        }
+
+        CString strCaption;
+        strCaption.Format("幻写[%s]", static_cast<const char*>(m_strTitle));
+        SetWindowText(strCaption);
+
+        CalcFrameOffsets();
+        CaptureTarget();
+        Invalidate(TRUE);
+    }
+    m_nRefreshInterval = g_nRefreshInterval;
+    SetTimer(kRefreshTimerId, static_cast<UINT>(g_nRefreshInterval * 100));
+    if (m_bComposition) RegisterThumbnail();
+}
+
+void CEidrelDlg::HideTargetWindow() {
+    if (!::IsWindow(m_hTarget) || m_bTargetHidden) return;
+    m_bTargetHidden = 1;
+
+    ::SetWindowLongA(m_hTarget, GWL_EXSTYLE, m_lSavedExStyle | WS_EX_LAYERED);
+    BYTE alpha = g_bDebugMode == 1 ? 80 : 0;
+    if (!::SetLayeredWindowAttributes(m_hTarget, 0, alpha, LWA_ALPHA)) {
+        printf("SetLayeredWindowAttributes() Error=%d\n", static_cast<int>(::GetLastError()));
+    }
+    AddTaskbarTab(m_hWnd);
+    DeleteTaskbarTab(m_hTarget);
+}
+
+void CEidrelDlg::RestoreTarget() {
+    if (m_bRestored) return;
+    m_bRestored = true;
+    // A copy that never bound its real window has nothing of it saved, and nothing to give back.
+    if (!m_hTarget || !::IsWindow(m_hTarget)) return;
+
+    ::SetWindowLongA(m_hTarget, GWL_STYLE, m_lSavedStyle);
+    ::SetWindowLongA(m_hTarget, GWL_EXSTYLE, m_lSavedExStyle);
+    if ((m_lSavedExStyle & WS_EX_LAYERED) && m_bSavedLayered) {
+        // A window that was layered before keeps looking as it did.
+        ::SetLayeredWindowAttributes(m_hTarget, m_crSavedKey, m_bySavedAlpha, m_dwSavedLayeredFlags);
+    }
+    ::MoveWindow(m_hTarget, m_rectTarget.left, m_rectTarget.top, m_rectTarget.right - m_rectTarget.left,
+                 m_rectTarget.bottom - m_rectTarget.top, TRUE);
+    AddTaskbarTab(m_hTarget);
+    ::InvalidateRect(m_hTarget, nullptr, TRUE);
+    UnregisterThumbnail();
+}
+
+BOOL CEidrelDlg::DestroyWindow() {
+    KillTimer(kRefreshTimerId);
+    RestoreTarget();
+    // The object deletes itself inside this call (PostNcDestroy); nothing of it is touched afterwards.
+    return CDialogEx::DestroyWindow();
+}
+
+void CEidrelDlg::OnDestroy() {
+    // Reached first through DestroyWindow, which has given the real window back already. A copy window
+    // destroyed any other way (for instance with an owner of the same thread) still must not leave the
+    // real window transparent.
+    KillTimer(kRefreshTimerId);
+    RestoreTarget();
+    Default();
+}
+
+void CEidrelDlg::PostNcDestroy() {
+    CDialogEx::PostNcDestroy();
+    if (m_bCreatingForPin) return;  // a failed creation: the pin step frees the object
+    delete this;
+}
+
+void CEidrelDlg::OnOK() {
+    // Enter leaves the copy open.
+}
+
+void CEidrelDlg::OnCancel() { OnClose(); }
+
+void CEidrelDlg::OnClose() {
+    if (g_pControlDlg) g_pControlDlg->removeDataByWindow(this);
+}
+
+void CEidrelDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent != kRefreshTimerId) {
+        Default();
+        return;
+    }
+    if (!::IsWindow(m_hTarget)) {
+        // The panel destroys this copy inside the call; the object is gone when it returns.
+        if (g_pControlDlg) g_pControlDlg->removeDataByWindow(this);
+        return;
+    }
+    // The period runs from the end of one tick's work to the next tick.
+    KillTimer(kRefreshTimerId);
+    CaptureTarget();
+    RefreshChildList();
+    Invalidate(TRUE);
+    SetTimer(kRefreshTimerId, static_cast<UINT>(m_nRefreshInterval * 100));
+    Default();
+}
+
+void CEidrelDlg::OnMove(int, int) {
+    Default();
+    SaveWindowRect();
+}
+
+void CEidrelDlg::SaveWindowRect() {
+    RECT rc = {0, 0, 0, 0};
+    GetWindowRect(&rc);
+    if (CMultiDisplay::GetInstance()->m_nMonitorCount > 1) {
+        m_rectWindow = rc;
+        return;
+    }
+    // One monitor: a copy dragged wholly off the desktop keeps its last rectangle that still met it.
+    RECT rcDesktop = {0, 0, 0, 0};
+    ::GetWindowRect(::GetDesktopWindow(), &rcDesktop);
+    RECT rcCommon;
+    if (::IntersectRect(&rcCommon, &rcDesktop, &rc)) m_rectWindow = rc;
+}
+
+void CEidrelDlg::OnShowWindow(BOOL bShow, UINT nStatus) {
+    Default();
+    printf("OnShowWindow() bShow=%d, nStatus=%d\n", static_cast<int>(bShow), static_cast<int>(nStatus));
+}
+
+void CEidrelDlg::OnSysCommand(UINT nID, LPARAM) {
+    if ((nID & 0xFFF0) == kSysCmdAbout) {
+        CAboutDlg dlgAbout;
+        g_bModalDialogOpen = 1;
+        dlgAbout.DoModal();
+        g_bModalDialogOpen = 0;
+        return;
+    }
+    Default();
+}
