@@ -134,3 +134,13 @@ const char* GetVersionString()
     std::free(pBlock);
     return g_szVersion;
 }
+
+void AppendVersionMenuItem(HWND hWnd) {
+    HMENU hSysMenu = ::GetSystemMenu(hWnd, FALSE);
+    if (!hSysMenu) return;
+    CString strAbout;
+    strAbout.LoadString(IDS_ABOUTBOX);
+    if (strAbout.IsEmpty()) return;
+    ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAbout);
+}

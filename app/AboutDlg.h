@@ -23,6 +23,10 @@ protected:
     void OnNMClickSyslink(NMHDR* pNMHDR, LRESULT* pResult);
 };
 
+// Appends a separator and the version box item (0x10, text of string 101) to hWnd's system menu;
+// nothing when the window has no system menu or the string is missing or empty.
+void AppendVersionMenuItem(HWND hWnd);
+
 // "Ver.:" + ProductVersion of the program's own version resource, or "" (looked up again next time).
 const char* GetVersionString();
 // Opens the home page with the shell's "open" verb, owned by hWndOwner.

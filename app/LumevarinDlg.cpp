@@ -54,14 +54,7 @@ CLumevarinDlg::~CLumevarinDlg() = default;
 BOOL CLumevarinDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    if (HMENU hSysMenu = GetSystemMenu(FALSE)) {
-        CString strAbout;
-        strAbout.LoadString(IDS_ABOUTBOX);
-        if (!strAbout.IsEmpty()) {
-            ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
-            ::AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, strAbout);
-        }
-    }
+    AppendVersionMenuItem(m_hWnd);
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 

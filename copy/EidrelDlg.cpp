@@ -102,14 +102,7 @@ BOOL CEidrelDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* p
 BOOL CEidrelDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
 
-    if (HMENU hSysMenu = GetSystemMenu(FALSE)) {
-        CString strAboutMenu;
-        strAboutMenu.LoadString(IDS_ABOUTBOX);
-        if (!strAboutMenu.IsEmpty()) {
-            ::AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
-            ::AppendMenuA(hSysMenu, MF_STRING, kSysCmdAbout, strAboutMenu);
-        }
-    }
+    AppendVersionMenuItem(m_hWnd);
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
     ResetZoom();
@@ -251,7 +244,7 @@ void CEidrelDlg::OnShowWindow(BOOL bShow, UINT nStatus) {
 }
 
 void CEidrelDlg::OnSysCommand(UINT nID, LPARAM) {
-    if ((nID & 0xFFF0) == kSysCmdAbout) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg dlgAbout;
         g_bModalDialogOpen = 1;
         dlgAbout.DoModal();

@@ -14,8 +14,6 @@
 
 // Copy windows' refresh timer.
 constexpr UINT_PTR kRefreshTimerId = 102;
-// System-menu command of the version box.
-constexpr UINT kSysCmdAbout = 0x0010;
 
 class CEidrelDlg : public CDialogEx {
 public:

@@ -558,14 +558,14 @@ TEST_F(EidrelDlgTest, SystemMenuOpensTheVersionBoxModally) {
     HWND copy = data.m_pDlg->m_hWnd;
     HMENU sys = GetSystemMenu(copy, FALSE);
     char text[128] = {};
-    ASSERT_GT(GetMenuStringA(sys, kSysCmdAbout, text, sizeof text, MF_BYCOMMAND), 0);
+    ASSERT_GT(GetMenuStringA(sys, IDM_ABOUTBOX, text, sizeof text, MF_BYCOMMAND), 0);
     EXPECT_STREQ(text, "朧写鏡 のﾊﾞｰｼﾞｮﾝ情報(&A)...");
 
     // While the box is open (inside the modal loop) the flag is set; the box is then closed with OK.
     g_flagWhileOpen = -1;
     g_versionBox = nullptr;
     UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseVersionBox);
-    SendMessageA(copy, WM_SYSCOMMAND, kSysCmdAbout, 0);
+    SendMessageA(copy, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     KillTimer(nullptr, timer);
     EXPECT_NE(g_versionBox, nullptr);
     EXPECT_EQ(g_flagWhileOpen, 1);
