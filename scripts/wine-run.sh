@@ -14,11 +14,8 @@ if [ -z "${DISPLAY:-}" ]; then
     exit 2
 fi
 
+# shellcheck source=scripts/wine-common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine-common.sh"
 export DISPLAY
-export WINEPREFIX="$prefix"
-export WINEARCH=win32
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
-export LANG=ja_JP.UTF-8
-export LC_ALL=ja_JP.UTF-8
+lumevarin_wine_env "$prefix"
 exec wine "$@"
