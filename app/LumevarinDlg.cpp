@@ -73,7 +73,7 @@ BOOL CLumevarinDlg::OnInitDialog() {
 void CLumevarinDlg::UpdateTrayTip() {
     CString name = CHotKeyExCtrl::MakeHotKeyName(static_cast<WORD>(m_ctrlDlg.m_nWsModifiers),
                                                  static_cast<WORD>(m_ctrlDlg.m_nWsHotKey));
-    char text[sizeof(m_nid.szTip)];
+    char text[sizeof(m_nid.szTip)] = {}; // copied whole: nothing but zeros after the tip
     MakeTrayTipText(name, text, sizeof(text));
     if (std::strcmp(text, m_nid.szTip) == 0) return;
 
@@ -115,6 +115,14 @@ LRESULT CLumevarinDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return CDialog::WindowProc(message, wParam, lParam);
     }
     if (message == WM_TRAYNOTIFY) {
+        // The shell sends its notices from its own thread, so they also arrive while this thread waits
+        // inside a call to another program (a copy's probe of its real window, the give-back of a real
+        // window). A double click or a menu is taken up from the message queue instead: no dialog or menu
+        // loop may run in the middle of such a call, whose copy could be ended meanwhile.
+        if ((lParam == WM_LBUTTONDBLCLK || lParam == WM_RBUTTONUP) && ::InSendMessage()) {
+            PostMessage(message, wParam, lParam);
+            return 0;
+        }
         switch (lParam) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
@@ -228,6 +236,9 @@ HCURSOR CLumevarinDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon);
 
 void CLumevarinDlg::OnDestroy() {
     Default();
+    // A modal box (the property dialog, a version box, a message box) keeps the modal loop running
+    // after OnClose, and a copy may be picked meanwhile: it is given back before the panel goes.
+    if (!m_ctrlDlg.m_vecData.empty()) m_ctrlDlg.endAllPin();
     m_ctrlDlg.DestroyWindow();
     KillTimer(kTrayTimerId);
 }
@@ -283,7 +294,12 @@ void CLumevarinDlg::OnClose() {
     Default();
 }
 
-void CLumevarinDlg::OnMenuProperty() { m_ctrlDlg.showPropertyDialog(); }
+void CLumevarinDlg::OnMenuProperty()
+{
+    m_ctrlDlg.showPropertyDialog();
+    // Values confirmed after the close path wrote the settings would go with the panel's timer.
+    if (m_bClosing && m_ctrlDlg.m_bIniWritePending) m_ctrlDlg.__writeIniFile();
+}
 
 void CLumevarinDlg::OnMenuVersion() {
     CAboutDlg dlgAbout;

@@ -156,6 +156,11 @@ void CEidrelDlg::RestoreTarget() {
     if (!m_hTarget || !::IsWindow(m_hTarget)) return;
 
     ::SetWindowLongA(m_hTarget, GWL_STYLE, m_lSavedStyle);
+    if ((m_lSavedExStyle & WS_EX_LAYERED) && !m_bSavedLayered) {
+        // A layered window without readable attributes draws itself with UpdateLayeredWindow, which fails
+        // after the concealment's alpha until the layered style has been cleared and set again.
+        ::SetWindowLongA(m_hTarget, GWL_EXSTYLE, m_lSavedExStyle & ~WS_EX_LAYERED);
+    }
     ::SetWindowLongA(m_hTarget, GWL_EXSTYLE, m_lSavedExStyle);
     if ((m_lSavedExStyle & WS_EX_LAYERED) && m_bSavedLayered) {
         // A window that was layered before keeps looking as it did.
@@ -180,7 +185,9 @@ void CEidrelDlg::OnDestroy() {
     // destroyed any other way (for instance with an owner of the same thread) still must not leave the
     // real window transparent.
     KillTimer(kRefreshTimerId);
+    const bool bUnannounced = !m_bRestored && !m_bCreatingForPin;
     RestoreTarget();
+    if (bUnannounced && g_pControlDlg) g_pControlDlg->dropDataOfWindow(this);
     Default();
 }
 

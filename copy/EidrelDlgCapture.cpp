@@ -104,7 +104,17 @@ void CEidrelDlg::CaptureTarget() {
     RECT rcFull = {0, 0, nWidth, nHeight};
     ::FillRect(hdcFull, &rcFull, hbrGrey);
 
-    ::SendMessageTimeoutA(m_hTarget, WM_NULL, 0, 0, SMTO_NORMAL, kProbeTimeoutMs, nullptr);
+    // A real window that lets the probe time out would hold PrintWindow, and with it every copy, the panel
+    // and the tray, for as long as it does not answer: this pass is given up and the previous picture stays.
+    if (!::SendMessageTimeoutA(m_hTarget, WM_NULL, 0, 0, SMTO_NORMAL, kProbeTimeoutMs, nullptr) &&
+        ::GetLastError() == ERROR_TIMEOUT) {
+        ::SelectObject(hdcFull, hbmFullOld);
+        if (hbmFull) ::DeleteObject(hbmFull);
+        ::DeleteObject(hbrGrey);
+        if (hdcFull) ::DeleteDC(hdcFull);
+        ::ReleaseDC(m_hWnd, hdcWnd);
+        return;
+    }
     if (!::PrintWindow(m_hTarget, hdcFull, 0)) {
         printf("■PrintWindow Error %d\n", static_cast<int>(::GetLastError()));
     }

@@ -165,6 +165,7 @@ void CEidrelDlg::OnMouseMove(UINT nFlags, POINT point) {
         ::IsWindowEnabled(m_hTarget)) {
         MoveTargetUnderCursor(point.x, point.y);
     }
-    if (!g_bModalDialogOpen) ::SetFocus(m_hWnd);
+    // Taking the focus again while it is held would only make the system send another move.
+    if (!g_bModalDialogOpen && ::GetFocus() != m_hWnd) ::SetFocus(m_hWnd);
     Default();
 }

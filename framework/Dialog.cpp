@@ -122,8 +122,19 @@ static void CenterUnplacedDialog(HWND hWnd) {
     } else {
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     }
-    int x = area.left + ((area.right - area.left) - (rc.right - rc.left)) / 2;
-    int y = area.top + ((area.bottom - area.top) - (rc.bottom - rc.top)) / 2;
+    const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    int x = area.left + ((area.right - area.left) - cx) / 2;
+    int y = area.top + ((area.bottom - area.top) - cy) / 2;
+    // Kept inside the work area of the monitor it lands on.
+    RECT target = {x, y, x + cx, y + cy};
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof(mi);
+    if (::GetMonitorInfoA(::MonitorFromRect(&target, MONITOR_DEFAULTTONEAREST), &mi)) {
+        if (x + cx > mi.rcWork.right) x = mi.rcWork.right - cx;
+        if (y + cy > mi.rcWork.bottom) y = mi.rcWork.bottom - cy;
+        if (x < mi.rcWork.left) x = mi.rcWork.left;
+        if (y < mi.rcWork.top) y = mi.rcWork.top;
+    }
     ::SetWindowPos(hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -135,6 +135,16 @@ void CControlDlg::removeDataByWindow(CEidrelDlg* pDlg) {
     }
 }
 
+void CControlDlg::dropDataOfWindow(CEidrelDlg* pDlg) {
+    for (size_t i = 0; i < m_vecData.size(); ++i) {
+        if (m_vecData[i].m_pDlg != pDlg) continue;
+        m_vecData.erase(m_vecData.begin() + static_cast<std::ptrdiff_t>(i));
+        refreshList();
+        requestWriteIniFile();
+        return;
+    }
+}
+
 void CControlDlg::OnBnClickedDelete() {
     int row = m_listCtrl.GetSelectionMark();
     if (row == -1) {

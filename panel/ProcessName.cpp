@@ -3,6 +3,8 @@
 
 #include <psapi.h>
 
+#include <cstring>
+
 namespace {
 
 enum class ModuleQuery { BaseName, FilePath };
@@ -21,7 +23,8 @@ CString QueryProcessModule(DWORD processId, ModuleQuery query) {
         ok = n != 0;
     }
     ::CloseHandle(hProcess);
-    return ok ? CString(buffer) : CString();
+    // A name that fills the whole buffer comes without a terminating zero.
+    return ok ? CString(buffer, static_cast<int>(strnlen(buffer, sizeof(buffer)))) : CString();
 }
 
 }  // namespace
