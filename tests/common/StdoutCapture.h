@@ -1,5 +1,5 @@
 // Redirects the process's standard output into a temporary file while the object lives, so tests can
-// check the program's log lines.
+// check the program's log lines. What was written stays readable after Stop().
 #pragma once
 
 #include <windows.h>
@@ -35,6 +35,14 @@ public:
     std::string Text() const {
         std::fflush(stdout);
         return Read();
+    }
+    // How often part (a log line with its line end, say) occurs in what was written so far.
+    int Count(const std::string& part) const {
+        const std::string text = Text();
+        int n = 0;
+        for (size_t pos = text.find(part); pos != std::string::npos; pos = text.find(part, pos + part.size()))
+            ++n;
+        return n;
     }
     // Ends the capture and returns everything written.
     std::string Stop() {

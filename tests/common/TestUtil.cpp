@@ -175,15 +175,137 @@ std::string TextOf(HWND hwnd)
     return text;
 }
 
+RECT WindowRectOf(HWND hwnd)
+{
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+bool BringToFront(HWND hwnd, DWORD timeoutMs)
+{
+    return PumpUntil([&] { return SetForegroundWindow(hwnd) && GetForegroundWindow() == hwnd; }, timeoutMs);
+}
+
+// ---- Windows of the test's own ----------------------------------------------------------------
+
+HWND CreateTopWindow(const char* title, DWORD style, int x, int y, int cx, int cy, DWORD exStyle)
+{
+    static const char kClass[] = "LumevarinTestWindow";
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = kClass;
+        registered = RegisterClassA(&wc) != 0;
+    }
+    return CreateWindowExA(exStyle, kClass, title, style, x, y, cx, cy, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+// ---- Dialogs and message boxes ----------------------------------------------------------------
+
+void PostClick(HWND dlg, int id)
+{
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+std::string MessageBoxText(HWND box)
+{
+    return TextOf(GetDlgItem(box, 0xFFFF));
+}
+
+bool IsChecked(HWND dlg, int id)
+{
+    return SendDlgItemMessageA(dlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// ---- Keys and hotkeys -------------------------------------------------------------------------
+
+std::vector<INPUT> KeyInputs(std::initializer_list<std::pair<WORD, bool>> keys)
+{
+    std::vector<INPUT> inputs;
+    for (auto [vk, down] : keys) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, 0));
+        in.ki.dwFlags = (down ? 0 : KEYEVENTF_KEYUP) | (vk == VK_LWIN ? KEYEVENTF_EXTENDEDKEY : 0);
+        inputs.push_back(in);
+    }
+    return inputs;
+}
+
+bool SendWinC()
+{
+    std::vector<INPUT> in = KeyInputs({{VK_LWIN, true}, {'C', true}, {'C', false}, {VK_LWIN, false}});
+    return SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
+}
+
+namespace {
+
+// The error of a registration of the combination on this thread (0: it succeeded, and is undone).
+DWORD TryHotKey(UINT modifiers, UINT vk)
+{
+    constexpr int kProbeId = 0x7ABC;
+    if (!RegisterHotKey(nullptr, kProbeId, modifiers, vk)) return GetLastError();
+    UnregisterHotKey(nullptr, kProbeId);
+    return 0;
+}
+
+} // namespace
+
+bool HotKeyTaken(UINT modifiers, UINT vk)
+{
+    return TryHotKey(modifiers, vk) == ERROR_HOTKEY_ALREADY_REGISTERED;
+}
+
+bool HotKeyFree(UINT modifiers, UINT vk)
+{
+    return TryHotKey(modifiers, vk) == 0;
+}
+
+HeldHotKey::HeldHotKey(UINT modifiers, UINT vk)
+{
+    static int nextId = 0x5100;
+    id_ = nextId++;
+    held_ = RegisterHotKey(nullptr, id_, modifiers, vk) != FALSE;
+}
+
+HeldHotKey::~HeldHotKey()
+{
+    if (held_) UnregisterHotKey(nullptr, id_);
+}
+
 // ---- Files ------------------------------------------------------------------------------------
 
-std::string ExeDir()
+std::string ExePath()
 {
     char path[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir = path;
-    const size_t slash = dir.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : dir.substr(0, slash);
+    return path;
+}
+
+std::string ExeDir()
+{
+    const std::string path = ExePath();
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::string ExeName()
+{
+    const std::string path = ExePath();
+    return path.substr(path.find_last_of("\\/") + 1);
+}
+
+std::string ExeStem()
+{
+    const std::string name = ExeName();
+    return name.substr(0, name.rfind('.'));
 }
 
 std::string MakeTempDir()
@@ -329,6 +451,14 @@ Image ScreenImage(const RECT& rect)
     });
 }
 
+Image ClientImage(HWND hwnd)
+{
+    RECT rc = {};
+    GetClientRect(hwnd, &rc);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return ScreenImage(rc);
+}
+
 bool SaveImageBmp(const Image& image, const std::string& path)
 {
     if (image.Empty()) return false;
@@ -392,6 +522,14 @@ bool StartFixture(ChildProcess& proc, const std::string& args, HWND* mainWindow,
     if (!ready || !log.IsOpen() || !log.IsReady()) return false;
     if (mainWindow) *mainWindow = log.MainWindow();
     return true;
+}
+
+HWND FixtureChild(HWND main, int id)
+{
+    const fixture::ChildSpec* spec = fixture::FindChild(id);
+    if (!spec) return nullptr;
+    HWND parent = spec->parentId == fixture::kIdMain ? main : FixtureChild(main, spec->parentId);
+    return parent ? GetDlgItem(parent, id) : nullptr;
 }
 
 FixtureLog::~FixtureLog()

@@ -1,5 +1,6 @@
 // Helpers shared by the test executables: message pumping with deadlines, child processes and
-// their windows, temporary folders, pixels and screenshots, and the fixture program's log.
+// their windows, windows of the test's own, dialogs, keys and hotkeys, temporary folders, pixels
+// and screenshots, and the fixture program with its log.
 #pragma once
 
 #include "tests/fixtures/FixtureLayout.h"
@@ -8,7 +9,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 // ---- Message pumping --------------------------------------------------------------------------
@@ -55,11 +58,59 @@ HWND WaitForWindowTitle(DWORD pid, const std::string& title, DWORD timeoutMs);
 
 std::string ClassNameOf(HWND hwnd);
 std::string TextOf(HWND hwnd);
+RECT WindowRectOf(HWND hwnd);
+
+// Brings hwnd to the front and pumps until the system reports it as the foreground window.
+bool BringToFront(HWND hwnd, DWORD timeoutMs = 3000);
+
+// ---- Windows of the test's own ----------------------------------------------------------------
+
+// A top-level window of this thread with the given title, style, window rectangle and extended
+// style; its class only erases with the window colour.
+HWND CreateTopWindow(const char* title, DWORD style, int x, int y, int cx, int cy, DWORD exStyle = 0);
+
+// ---- Dialogs and message boxes (of this process or another) -----------------------------------
+
+// Presses a dialog button the way a click does, without moving the focus: BN_CLICKED to the dialog.
+void PostClick(HWND dlg, int id);
+// The text of a message box (its static control 0xFFFF).
+std::string MessageBoxText(HWND box);
+bool IsChecked(HWND dlg, int id);
+
+// ---- Keys and hotkeys -------------------------------------------------------------------------
+
+// Key events for SendInput, in order: (virtual key, pressed); with scan codes, the Windows key extended.
+std::vector<INPUT> KeyInputs(std::initializer_list<std::pair<WORD, bool>> keys);
+// Win+C pressed and released through SendInput; whether all four events were taken.
+bool SendWinC();
+
+// Whether a registration of the combination is refused because someone holds it (error 1409).
+bool HotKeyTaken(UINT modifiers, UINT vk);
+// Whether the combination can be registered now (the test's registration is undone at once).
+bool HotKeyFree(UINT modifiers, UINT vk);
+
+// Holds a combination for this thread while it lives, as another program would.
+class HeldHotKey {
+public:
+    HeldHotKey(UINT modifiers, UINT vk);
+    ~HeldHotKey();
+    HeldHotKey(const HeldHotKey&) = delete;
+    HeldHotKey& operator=(const HeldHotKey&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    int id_;
+    bool held_;
+};
 
 // ---- Files ------------------------------------------------------------------------------------
 
-// Folder of the running test executable (the build folder), without a trailing backslash.
+// The running test executable: full path, folder (the build folder, without a trailing backslash),
+// file name, and file name without extension (the caption AfxMessageBox gives its boxes).
+std::string ExePath();
 std::string ExeDir();
+std::string ExeName();
+std::string ExeStem();
 // A new, empty folder under %TEMP%.
 std::string MakeTempDir();
 // Deletes a folder and everything in it.
@@ -85,8 +136,9 @@ Image ImageOfBitmap(HBITMAP bitmap);
 COLORREF PixelOfBitmap(HBITMAP bitmap, int x, int y);
 // Whole window (flags 0) or client area (PW_CLIENTONLY) through PrintWindow.
 Image PrintWindowImage(HWND hwnd, UINT flags = 0);
-// What the screen shows in rect (screen coordinates).
+// What the screen shows in rect (screen coordinates), and of a window's client area.
 Image ScreenImage(const RECT& rect);
+Image ClientImage(HWND hwnd);
 bool SaveImageBmp(const Image& image, const std::string& path);
 // The whole screen as a 24-bit .bmp file.
 bool SaveScreenshot(const char* bmpPath);
@@ -98,6 +150,17 @@ std::string FixturePath();
 // Starts the fixture with args and waits until its main window is made, shown (unless --hidden)
 // and painted once.
 bool StartFixture(ChildProcess& proc, const std::string& args, HWND* mainWindow, DWORD timeoutMs = 15000);
+
+// The fixture's main window, in a process of its own that ends with the object.
+struct FixtureWindow {
+    ChildProcess proc;
+    HWND hwnd = nullptr;
+    bool Start(const std::string& args = "") { return StartFixture(proc, args, &hwnd); }
+};
+
+// The descendant of the fixture's main window with control id id, found through the parents the
+// layout gives it; nullptr when the tree differs from the layout.
+HWND FixtureChild(HWND main, int id);
 
 // Reader of the fixture's shared-memory log (see FixtureLayout.h). Records are numbered from 0;
 // "from" arguments take a value of Written() read earlier, to see only what came after it.

@@ -8,6 +8,15 @@
 #include <fcntl.h>
 #include <io.h>
 
+// Every test starts with the cursor in the bottom-right corner, off the usual window places, so that
+// windows do not get mouse moves from a cursor that an earlier test of the run left over them.
+class ParkCursor : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo&) override
+    {
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+};
+
 int main(int argc, char** argv)
 {
     // Plain "\n" line ends: ctest reads the test list from this output.
@@ -21,10 +30,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "note: the link control class is unavailable (no common controls 6 manifest)\n");
     }
 
-    // Every test starts with the cursor in the bottom-right corner, off the usual window places,
-    // so that windows do not get mouse moves from a cursor left over them.
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
-
     testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new ParkCursor);
     return RUN_ALL_TESTS();
 }

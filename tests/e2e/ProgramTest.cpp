@@ -24,10 +24,10 @@ HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = kTim
         pid, [&](HWND h) { return IsClass(h, "#32770") && IsWindowVisible(h) && TextOf(h) == caption; }, timeoutMs);
 }
 
-std::string MessageBoxText(HWND hBox) { return TextOf(GetDlgItem(hBox, 0xFFFF)); }
-
-void Press(HWND hDlg, int id) {
-    PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hDlg, id)));
+// Presses button id of a dialog and waits until the dialog is gone.
+bool Dismiss(HWND hDlg, int id) {
+    PostClick(hDlg, id);
+    return PumpUntil([&] { return !IsWindow(hDlg); }, kTimeout);
 }
 
 // Selects a row of a list view of another process (the item record must live in that process).
@@ -43,21 +43,13 @@ bool SelectRow(const ChildProcess& owner, HWND list, int row) {
     return ok && SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0) == row;
 }
 
-struct Fixture {
-    ChildProcess proc;
-    HWND hwnd = nullptr;
-    bool Start(const std::string& args = "") { return StartFixture(proc, args, &hwnd); }
+struct Fixture : FixtureWindow {
     bool Layered() const { return (GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }
     BYTE Alpha() const {
         BYTE alpha = 255;
         DWORD flags = 0;
         if (!GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags)) return 255;
         return alpha;
-    }
-    RECT Rect() const {
-        RECT r = {};
-        GetWindowRect(hwnd, &r);
-        return r;
     }
 };
 
@@ -83,8 +75,13 @@ public:
 
     // Picks the window in front, as the pick hotkey does.
     void Pick(HWND target) {
-        SetForegroundWindow(target);
-        PumpUntil([&] { return GetForegroundWindow() == target; }, 3000);
+        // A copy shown just before may still take the activation back: wait until the target stays in front.
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            SetForegroundWindow(target);
+            PumpUntil([&] { return GetForegroundWindow() == target; }, 500);
+            PumpFor(100);
+            if (GetForegroundWindow() == target) break;
+        }
         PostMessageA(panel, WM_HOTKEY, kPickHotKey, 0);
     }
 
@@ -106,6 +103,11 @@ public:
             },
             timeoutMs);
         return found;
+    }
+    // Picks target and waits for its copy.
+    HWND PinCopy(HWND target) {
+        Pick(target);
+        return WaitForCopy(target);
     }
     int ListRows() const { return static_cast<int>(SendMessageA(GetDlgItem(panel, 1000), LVM_GETITEMCOUNT, 0, 0)); }
 
@@ -136,38 +138,41 @@ const char kDefaultIni[] =
 
 }  // namespace
 
-TEST(ProgramTest, SingleInstanceAndHiddenMainWindow) {
-    Program first;
-    ASSERT_TRUE(first.Start());
+// A run of the program and a fixture window, each started by the test that uses it; the fixture ends
+// first, then the program.
+class ProgramTest : public testing::Test {
+protected:
+    Program prog;
+    Fixture target;
+};
+
+TEST_F(ProgramTest, SingleInstanceAndHiddenMainWindow) {
+    ASSERT_TRUE(prog.Start());
     PumpFor(300);
-    EXPECT_FALSE(IsWindowVisible(first.main));
-    EXPECT_FALSE(IsWindowVisible(first.panel) && IsWindowVisible(first.main));
+    EXPECT_FALSE(IsWindowVisible(prog.main));
+    EXPECT_FALSE(IsWindowVisible(prog.panel) && IsWindowVisible(prog.main));
 
     ChildProcess second;
-    ASSERT_TRUE(second.Start(first.exe, "", first.dir));
+    ASSERT_TRUE(second.Start(prog.exe, "", prog.dir));
     HWND box = WaitForDialog(second.pid, "２重起動");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(MessageBoxText(box), "     Lumevarinは既に起動されています.     ");
-    Press(box, IDOK);
+    PostClick(box, IDOK);
     EXPECT_TRUE(second.WaitExit(kTimeout));
-    EXPECT_TRUE(first.proc.Running());
-    EXPECT_TRUE(IsWindow(first.main));
-    EXPECT_TRUE(first.Exit());
+    EXPECT_TRUE(prog.proc.Running());
+    EXPECT_TRUE(IsWindow(prog.main));
+    EXPECT_TRUE(prog.Exit());
 }
 
-TEST(ProgramTest, PickConcealsAndClosingTheCopyGivesTheWindowBack) {
-    Program prog;
+TEST_F(ProgramTest, PickConcealsAndClosingTheCopyGivesTheWindowBack) {
     ASSERT_TRUE(prog.Start());
-    Fixture target;
     ASSERT_TRUE(target.Start());
-    const RECT before = target.Rect();
+    const RECT before = WindowRectOf(target.hwnd);
 
-    prog.Pick(target.hwnd);
-    HWND copy = prog.WaitForCopy(target.hwnd);
+    HWND copy = prog.PinCopy(target.hwnd);
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(TextOf(copy), "幻写[Fixture Target]");
-    RECT rc;
-    GetWindowRect(copy, &rc);
+    const RECT rc = WindowRectOf(copy);
     EXPECT_TRUE(EqualRect(&rc, &before));  // INISIZE 0: the copy covers the real window
     // The copy is shown just before the real window is concealed.
     EXPECT_TRUE(PumpUntil([&] { return target.Layered() && target.Alpha() == 0; }, 3000));
@@ -176,7 +181,7 @@ TEST(ProgramTest, PickConcealsAndClosingTheCopyGivesTheWindowBack) {
     PostMessageA(copy, WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(copy); }, kTimeout));
     EXPECT_FALSE(target.Layered());
-    RECT after = target.Rect();
+    const RECT after = WindowRectOf(target.hwnd);
     EXPECT_TRUE(EqualRect(&after, &before));
     EXPECT_EQ(prog.ListRows(), 0);
     // The removal asks for a settings write about half a second later.
@@ -184,13 +189,10 @@ TEST(ProgramTest, PickConcealsAndClosingTheCopyGivesTheWindowBack) {
     EXPECT_TRUE(prog.Exit());
 }
 
-TEST(ProgramTest, CopyEndsWhenItsWindowCloses) {
-    Program prog;
+TEST_F(ProgramTest, CopyEndsWhenItsWindowCloses) {
     ASSERT_TRUE(prog.Start());
-    Fixture target;
     ASSERT_TRUE(target.Start());
-    prog.Pick(target.hwnd);
-    HWND copy = prog.WaitForCopy(target.hwnd);
+    HWND copy = prog.PinCopy(target.hwnd);
     ASSERT_NE(copy, nullptr);
 
     PostMessageA(target.hwnd, WM_CLOSE, 0, 0);
@@ -201,17 +203,16 @@ TEST(ProgramTest, CopyEndsWhenItsWindowCloses) {
     EXPECT_TRUE(prog.Exit());
 }
 
-TEST(ProgramTest, SilentRefusalsMakeNothing) {
-    Program prog;
+TEST_F(ProgramTest, SilentRefusalsMakeNothing) {
     ASSERT_TRUE(prog.Start());
     for (const char* args : {"--maximized", "--nosysmenu", "--disabled", "--untitled", "--zero-size", "--offscreen"}) {
         SCOPED_TRACE(args);
-        Fixture target;
-        ASSERT_TRUE(target.Start(args));
-        prog.Pick(target.hwnd);
+        Fixture refused;
+        ASSERT_TRUE(refused.Start(args));
+        prog.Pick(refused.hwnd);
         PumpFor(1500);
         EXPECT_TRUE(prog.Copies().empty());
-        EXPECT_FALSE(target.Layered());
+        EXPECT_FALSE(refused.Layered());
         EXPECT_EQ(prog.ListRows(), 0);
         // No message box either.
         EXPECT_EQ(WaitForWindow(prog.proc.pid, [](HWND h) { return IsWindowVisible(h) && IsClass(h, "#32770"); }, 0),
@@ -220,18 +221,14 @@ TEST(ProgramTest, SilentRefusalsMakeNothing) {
     EXPECT_TRUE(prog.Exit());
 }
 
-TEST(ProgramTest, DuplicateAndLimitAreReported) {
-    Program prog;
+TEST_F(ProgramTest, DuplicateAndLimitAreReported) {
     ASSERT_TRUE(prog.Start());
     std::vector<Fixture> targets(6);
     for (size_t i = 0; i < targets.size(); ++i) {
         ASSERT_TRUE(targets[i].Start("--title=Target" + std::to_string(i) + " --pos=" + std::to_string(40 * i) +
                                      ",40,400,300"));
     }
-    for (size_t i = 0; i < 5; ++i) {
-        prog.Pick(targets[i].hwnd);
-        ASSERT_NE(prog.WaitForCopy(targets[i].hwnd), nullptr) << i;
-    }
+    for (size_t i = 0; i < 5; ++i) ASSERT_NE(prog.PinCopy(targets[i].hwnd), nullptr) << i;
     EXPECT_TRUE(PumpUntil([&] { return prog.ListRows() == 5; }, 3000));
 
     // The duplicate test comes first, even at the limit.
@@ -240,16 +237,14 @@ TEST(ProgramTest, DuplicateAndLimitAreReported) {
     ASSERT_NE(dup, nullptr);
     EXPECT_EQ(MessageBoxText(dup), "既に制御中です.");
     EXPECT_EQ(GetWindow(dup, GW_OWNER), targets[0].hwnd);
-    Press(dup, IDOK);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dup); }, kTimeout));
+    EXPECT_TRUE(Dismiss(dup, IDOK));
 
     prog.Pick(targets[5].hwnd);
     HWND limit = WaitForDialog(prog.proc.pid, "制限超過");
     ASSERT_NE(limit, nullptr);
     EXPECT_EQ(MessageBoxText(limit), "制限数を超えています.");
     EXPECT_EQ(GetWindow(limit, GW_OWNER), targets[5].hwnd);
-    Press(limit, IDOK);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(limit); }, kTimeout));
+    EXPECT_TRUE(Dismiss(limit, IDOK));
     EXPECT_EQ(prog.Copies().size(), 5u);
     EXPECT_FALSE(targets[5].Layered());
 
@@ -259,72 +254,56 @@ TEST(ProgramTest, DuplicateAndLimitAreReported) {
     EXPECT_EQ(ReadFileText(prog.IniPath()), kDefaultIni);
 }
 
-TEST(ProgramTest, DeleteButtonEndsTheSelectedCopy) {
-    Program prog;
+TEST_F(ProgramTest, DeleteButtonEndsTheSelectedCopy) {
     ASSERT_TRUE(prog.Start());
     Fixture a, b;
     ASSERT_TRUE(a.Start("--title=A --pos=50,50,400,300"));
     ASSERT_TRUE(b.Start("--title=B --pos=500,50,400,300"));
-    prog.Pick(a.hwnd);
-    ASSERT_NE(prog.WaitForCopy(a.hwnd), nullptr);
-    prog.Pick(b.hwnd);
-    ASSERT_NE(prog.WaitForCopy(b.hwnd), nullptr);
+    ASSERT_NE(prog.PinCopy(a.hwnd), nullptr);
+    ASSERT_NE(prog.PinCopy(b.hwnd), nullptr);
 
     // Newest first: row 1 is A. Select it as a click would.
     HWND list = GetDlgItem(prog.panel, 1000);
     ASSERT_TRUE(PumpUntil([&] { return prog.ListRows() == 2; }, 3000));
     ASSERT_TRUE(SelectRow(prog.proc, list, 1));
-    Press(prog.panel, 1002);
+    PostClick(prog.panel, 1002);
     HWND ask = WaitForDialog(prog.proc.pid, "Lumevarin");
     ASSERT_NE(ask, nullptr);
     EXPECT_EQ(MessageBoxText(ask), "選択したデータを削除しますか？");
-    Press(ask, IDYES);
+    PostClick(ask, IDYES);
     EXPECT_TRUE(PumpUntil([&] { return !a.Layered(); }, kTimeout));
     EXPECT_TRUE(b.Layered());
-    EXPECT_EQ(prog.Copies().size(), 1u);
+    EXPECT_TRUE(PumpUntil([&] { return prog.Copies().size() == 1u; }, kTimeout));
     EXPECT_TRUE(PumpUntil([&] { return prog.ListRows() == 1; }, 3000));
     EXPECT_TRUE(prog.Exit());
     EXPECT_FALSE(b.Layered());
 }
 
-TEST(ProgramTest, StoredModifiersAreTheRegisteredHotKey) {
-    Program prog;
+TEST_F(ProgramTest, StoredModifiersAreTheRegisteredHotKey) {
     ASSERT_TRUE(prog.Start("", "[SYSTEM]\r\nWSMODIFIERS=2\r\n"));
     // Ctrl+C is now held by the program.
-    EXPECT_TRUE(PumpUntil(
-        [] {
-            if (RegisterHotKey(nullptr, 7, MOD_CONTROL, 'C')) {
-                UnregisterHotKey(nullptr, 7);
-                return false;
-            }
-            return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
-        },
-        5000));
+    EXPECT_TRUE(PumpUntil([] { return HotKeyTaken(MOD_CONTROL, 'C'); }, 5000));
     EXPECT_TRUE(prog.Exit());
-    EXPECT_TRUE(RegisterHotKey(nullptr, 7, MOD_CONTROL, 'C'));
-    UnregisterHotKey(nullptr, 7);
+    EXPECT_TRUE(HotKeyFree(MOD_CONTROL, 'C'));
     EXPECT_EQ(ReadFileText(prog.IniPath()),
               "[SYSTEM]\r\nWSMODIFIERS=2\r\nINISIZE=0\r\nLEFTCLK=0\r\nLEFTDBLCLK=0\r\nWSHOTKEY=67\r\n");
 }
 
-TEST(ProgramTest, TakenHotKeyIsReportedAndTheProgramRunsOn) {
-    ASSERT_TRUE(RegisterHotKey(nullptr, 8, MOD_WIN, 'C'));
-    Program prog;
+TEST_F(ProgramTest, TakenHotKeyIsReportedAndTheProgramRunsOn) {
+    HeldHotKey other(MOD_WIN, 'C');
+    ASSERT_TRUE(other.Held());
     ASSERT_TRUE(prog.Start());
     HWND box = WaitForDialog(prog.proc.pid, "Lumevarin");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(MessageBoxText(box), "ホットキーの登録が失敗しました.他のキーに変更してください.");
-    Press(box, IDOK);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(box); }, kTimeout));
+    EXPECT_TRUE(Dismiss(box, IDOK));
     PumpFor(500);
     EXPECT_EQ(WaitForDialog(prog.proc.pid, "Lumevarin", 0), nullptr);  // reported once
     EXPECT_TRUE(prog.proc.Running());
     EXPECT_TRUE(prog.Exit());
-    UnregisterHotKey(nullptr, 8);
 }
 
-TEST(ProgramTest, PropertyDialogChangesTheInitialSize) {
-    Program prog;
+TEST_F(ProgramTest, PropertyDialogChangesTheInitialSize) {
     ASSERT_TRUE(prog.Start());
     PostMessageA(prog.main, kTrayNotify, 0, WM_LBUTTONDBLCLK);
     HWND dlg = WaitForDialog(prog.proc.pid, "プロパティ設定");
@@ -334,11 +313,10 @@ TEST(ProgramTest, PropertyDialogChangesTheInitialSize) {
     GetWindowRect(dlg, &rc);
     EXPECT_EQ(rc.right, work.right);
     EXPECT_EQ(rc.bottom, work.bottom);
-    EXPECT_EQ(SendDlgItemMessageA(dlg, 1014, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(IsChecked(dlg, 1014));
 
     // Cancel takes nothing and writes nothing.
-    Press(dlg, IDCANCEL);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dlg); }, kTimeout));
+    ASSERT_TRUE(Dismiss(dlg, IDCANCEL));
     PumpFor(800);
     EXPECT_EQ(GetFileAttributesA(prog.IniPath().c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -348,17 +326,14 @@ TEST(ProgramTest, PropertyDialogChangesTheInitialSize) {
     ASSERT_NE(dlg, nullptr);
     SendDlgItemMessageA(dlg, 1014, BM_SETCHECK, BST_UNCHECKED, 0);
     SendDlgItemMessageA(dlg, 1015, BM_SETCHECK, BST_CHECKED, 0);
-    Press(dlg, IDOK);
-    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dlg); }, kTimeout));
+    ASSERT_TRUE(Dismiss(dlg, IDOK));
     EXPECT_TRUE(PumpUntil(
         [&] { return ReadFileText(prog.IniPath()).find("INISIZE=1\r\n") != std::string::npos; }, 5000));
 
-    Fixture target;
     ASSERT_TRUE(target.Start());  // (100,50)-(900,650)
-    prog.Pick(target.hwnd);
-    HWND copy = prog.WaitForCopy(target.hwnd);
+    HWND copy = prog.PinCopy(target.hwnd);
     ASSERT_NE(copy, nullptr);
-    GetWindowRect(copy, &rc);
+    rc = WindowRectOf(copy);
     EXPECT_EQ(rc.left, 300);
     EXPECT_EQ(rc.top, 200);
     EXPECT_EQ(rc.right, 700);
@@ -367,28 +342,17 @@ TEST(ProgramTest, PropertyDialogChangesTheInitialSize) {
     EXPECT_FALSE(target.Layered());
 }
 
-TEST(ProgramTest, WinCFromTheKeyboardPicksTheForegroundWindow) {
-    Program prog;
+TEST_F(ProgramTest, WinCFromTheKeyboardPicksTheForegroundWindow) {
     ASSERT_TRUE(prog.Start());
-    Fixture target;
     ASSERT_TRUE(target.Start());
-    SetForegroundWindow(target.hwnd);
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == target.hwnd; }, 3000));
-    INPUT in[4] = {};
-    const WORD keys[4] = {VK_LWIN, 'C', 'C', VK_LWIN};
-    for (int i = 0; i < 4; ++i) {
-        in[i].type = INPUT_KEYBOARD;
-        in[i].ki.wVk = keys[i];
-        in[i].ki.dwFlags = (i >= 2 ? KEYEVENTF_KEYUP : 0) | (keys[i] == VK_LWIN ? KEYEVENTF_EXTENDEDKEY : 0);
-    }
-    ASSERT_EQ(SendInput(4, in, sizeof(INPUT)), 4u);
+    ASSERT_TRUE(BringToFront(target.hwnd));
+    ASSERT_TRUE(SendWinC());
     EXPECT_NE(prog.WaitForCopy(target.hwnd), nullptr);
     EXPECT_TRUE(prog.Exit());
     EXPECT_FALSE(target.Layered());
 }
 
-TEST(ProgramTest, DebugModeShowsTheMainWindowAndKeepsTargetsFaint) {
-    Program prog;
+TEST_F(ProgramTest, DebugModeShowsTheMainWindowAndKeepsTargetsFaint) {
     ASSERT_TRUE(prog.Start("-D583"));
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(prog.main) != FALSE; }, kTimeout));
     RECT desk, rc;
@@ -397,28 +361,23 @@ TEST(ProgramTest, DebugModeShowsTheMainWindowAndKeepsTargetsFaint) {
     EXPECT_EQ(rc.right, desk.right);
     EXPECT_EQ(rc.bottom, desk.bottom);
 
-    Fixture target;
     ASSERT_TRUE(target.Start());
-    prog.Pick(target.hwnd);
-    ASSERT_NE(prog.WaitForCopy(target.hwnd), nullptr);
+    ASSERT_NE(prog.PinCopy(target.hwnd), nullptr);
     EXPECT_TRUE(PumpUntil([&] { return target.Alpha() == 80; }, 3000));
 
     // "閉じる" only hides the window.
-    Press(prog.main, IDOK);
+    PostClick(prog.main, IDOK);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(prog.main); }, kTimeout));
     EXPECT_TRUE(prog.proc.Running());
     EXPECT_TRUE(prog.Exit());
     EXPECT_FALSE(target.Layered());
 }
 
-TEST(ProgramTest, EscOnTheShownMainWindowEndsTheProgramThroughTheClosePath) {
-    Program prog;
+TEST_F(ProgramTest, EscOnTheShownMainWindowEndsTheProgramThroughTheClosePath) {
     ASSERT_TRUE(prog.Start("-D583"));
     ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(prog.main) != FALSE; }, kTimeout));
-    Fixture target;
     ASSERT_TRUE(target.Start());
-    prog.Pick(target.hwnd);
-    ASSERT_NE(prog.WaitForCopy(target.hwnd), nullptr);
+    ASSERT_NE(prog.PinCopy(target.hwnd), nullptr);
     ASSERT_TRUE(PumpUntil([&] { return target.Layered(); }, 3000));
 
     PostMessageA(prog.main, WM_KEYDOWN, VK_ESCAPE, 0);

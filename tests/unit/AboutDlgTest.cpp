@@ -7,9 +7,7 @@
 
 #include "app/AboutDlg.h"
 #include "res/resource.h"
-#include "tests/unit/DialogScript.h"
-
-using namespace dialog_test;
+#include "tests/common/ModalDriver.h"
 
 namespace {
 
@@ -23,16 +21,13 @@ struct Shown {
 Shown OpenAndRead(CAboutDlg& dlg, INT_PTR* pResult)
 {
     Shown shown;
-    const HWND* phDlg = &dlg.m_hWnd;
     Script script;
-    script.Then([&] {
-        if (!*phDlg || !::IsWindowVisible(*phDlg)) return false;
-        shown.caption = WindowTextOf(*phDlg);
-        shown.line = WindowTextOf(::GetDlgItem(*phDlg, IDC_STATIC_VERSION));
-        shown.linkPresent = ClassOf(::GetDlgItem(*phDlg, IDC_SYSLINK1)) == "SysLink";
-        PostClick(*phDlg, IDOK);
-        return true;
-    });
+    script.Then(WhenShown(dlg, [&](HWND h) {
+        shown.caption = TextOf(h);
+        shown.line = TextOf(::GetDlgItem(h, IDC_STATIC_VERSION));
+        shown.linkPresent = ClassNameOf(::GetDlgItem(h, IDC_SYSLINK1)) == "SysLink";
+        PostClick(h, IDOK);
+    }));
     *pResult = script.RunWith([&] { return dlg.DoModal(); });
     EXPECT_TRUE(script.Finished());
     return shown;

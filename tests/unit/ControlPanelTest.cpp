@@ -14,22 +14,6 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-std::string OwnExePath() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
-
-std::string BaseName(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string StripExtension(const std::string& name) {
-    size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
 int RowImage(const CListCtrl& list, int row) {
     LVITEMA item = {};
     item.mask = LVIF_IMAGE;
@@ -48,13 +32,7 @@ std::string HexLine(const char* label, HWND h) {
 }
 
 // Pixel of a window's client area as the screen shows it.
-COLORREF ClientPixel(HWND h, int x, int y) {
-    POINT pt = {x, y};
-    ::ClientToScreen(h, &pt);
-    RECT rc = {pt.x, pt.y, pt.x + 1, pt.y + 1};
-    Image img = ScreenImage(rc);
-    return img.Empty() ? CLR_INVALID : img.At(0, 0);
-}
+COLORREF ClientPixel(HWND h, int x, int y) { return ClientImage(h).At(x, y); }
 
 // Refuses the creation of every window whose parent or owner is the given window (a copy window
 // that cannot be made).
@@ -129,13 +107,13 @@ TEST(ControlDlgTest, DeleteWithoutSelectionOnlyAsks) {
     host.ClickDelete();
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, "削除更するデータを一覧で選択してください");
-    EXPECT_EQ(boxes.boxes[0].caption, StripExtension(BaseName(OwnExePath())));
+    EXPECT_EQ(boxes.boxes[0].caption, ExeStem());
     EXPECT_EQ(host.panel->m_bIniWritePending, 0);
 }
 
 // The icon cache alone releases its image list, whichever way the list view goes.
 TEST(ControlDlgTest, ImageListOutlivesTheListViewAndGoesWithTheCache) {
-    std::string exe = OwnExePath();
+    std::string exe = ExePath();
     for (bool viaPanel : {true, false}) {
         HBITMAP hbm = nullptr;
         HIMAGELIST hList = nullptr;
@@ -167,16 +145,13 @@ TEST(ControlDlgTest, ImageListOutlivesTheListViewAndGoesWithTheCache) {
 TEST(ControlDlgTest, CopiesAreListedNewestFirstAndDeleteEndsTheSelectedOne) {
     PanelHost host;
     ASSERT_TRUE(host.created);
-    HWND a = host.Target("Alpha", 60, 60);
-    HWND b = host.Target("Bravo", 200, 90);
-    HWND c = host.Target("Charlie", 340, 120);
+    auto [a, b, c] = host.ThreeTargets();
     const LONG exB = ExStyle(b);
     for (HWND t : {a, b, c}) host.panel->addTargetWindow(t);
     ASSERT_EQ(host.panel->m_vecData.size(), 3u);
 
     EXPECT_EQ(host.Column(1), (Rows{"Charlie", "Bravo", "Alpha"}));
-    std::string exeName = BaseName(OwnExePath());
-    EXPECT_EQ(host.Column(0), (Rows{exeName, exeName, exeName}));
+    EXPECT_EQ(host.Column(0), (Rows{ExeName(), ExeName(), ExeName()}));
     EXPECT_EQ(host.Column(2), (Rows{"", "", ""}));
     // One program, one cached icon, shown in every row.
     EXPECT_EQ(host.panel->m_imageList.m_vecPath.size(), 1u);
@@ -218,9 +193,7 @@ TEST(ControlDlgTest, CopiesAreListedNewestFirstAndDeleteEndsTheSelectedOne) {
 // still ends the copy that was selected.
 TEST(ControlDlgTest, DeleteEndsTheSelectedCopyEvenWhenRowsMoveDuringTheQuestion) {
     PanelHost host;
-    HWND a = host.Target("Alpha", 60, 60);
-    HWND b = host.Target("Bravo", 200, 90);
-    HWND c = host.Target("Charlie", 340, 120);
+    auto [a, b, c] = host.ThreeTargets();
     for (HWND t : {a, b, c}) host.panel->addTargetWindow(t);
     ASSERT_EQ(host.panel->m_vecData.size(), 3u);
     HWND copyA = host.CopyOf(2);
@@ -241,9 +214,7 @@ TEST(ControlDlgTest, DeleteEndsTheSelectedCopyEvenWhenRowsMoveDuringTheQuestion)
 
 TEST(ControlDlgTest, RemoveDataByWindowMatchesOnlyPinnedRecordsWithThatCopyWindow) {
     PanelHost host;
-    HWND a = host.Target("Alpha", 60, 60);
-    HWND b = host.Target("Bravo", 200, 90);
-    HWND c = host.Target("Charlie", 340, 120);
+    auto [a, b, c] = host.ThreeTargets();
     const LONG exA = ExStyle(a);
     for (HWND t : {a, b, c}) host.panel->addTargetWindow(t);
     ASSERT_EQ(host.panel->m_vecData.size(), 3u);
@@ -264,8 +235,7 @@ TEST(ControlDlgTest, RemoveDataByWindowMatchesOnlyPinnedRecordsWithThatCopyWindo
     {
         StdoutCapture out;
         host.panel->removeDataByWindow(dlgA);
-        out.Stop();
-        EXPECT_EQ(out.Text(),
+        EXPECT_EQ(out.Stop(),
                   HexLine("Data", copyC) + HexLine("Obj ", copyA) + HexLine("Data", copyB) + HexLine("Obj ", copyA));
         EXPECT_EQ(host.panel->m_vecData.size(), 4u);
         EXPECT_TRUE(::IsWindow(copyA));
@@ -274,8 +244,7 @@ TEST(ControlDlgTest, RemoveDataByWindowMatchesOnlyPinnedRecordsWithThatCopyWindo
     {
         StdoutCapture out;
         host.panel->removeDataByWindow(dlgB);
-        out.Stop();
-        EXPECT_EQ(out.Text(),
+        EXPECT_EQ(out.Stop(),
                   HexLine("Data", copyC) + HexLine("Obj ", copyB) + HexLine("Data", copyB) + HexLine("Obj ", copyB));
         EXPECT_FALSE(::IsWindow(copyB));
         EXPECT_TRUE(::IsWindow(copyA));
@@ -312,11 +281,28 @@ TEST(ControlDlgTest, ClosingACopyRemovesItsRecord) {
     EXPECT_EQ(host.panel->m_bIniWritePending, 1);
 }
 
+TEST(ControlDlgTest, CopyDestroyedWithItsOwnerLeavesNoRecordBehind) {
+    PanelHost host;
+    HWND a = host.Target("Alpha", 60, 60);
+    HWND b = host.Target("Bravo", 200, 90);
+    host.panel->addTargetWindow(a);
+    host.panel->addTargetWindow(b);
+    HWND copyA = host.CopyOf(1);
+
+    // A real window of this very thread takes its owned copy with it when it goes.
+    ::DestroyWindow(a);
+    EXPECT_FALSE(::IsWindow(copyA));
+    ASSERT_EQ(host.panel->m_vecData.size(), 1u);
+    EXPECT_EQ(host.panel->m_vecData[0].m_hTarget, b);
+    EXPECT_EQ(host.Column(1), (Rows{"Bravo"}));
+    host.panel->endAllPin();  // touches no freed copy
+    EXPECT_TRUE(host.panel->m_vecData.empty());
+}
+
 TEST(ControlDlgTest, EndAllPinEndsEveryCopyThenWritesAndEmptiesTheList) {
     PanelHost host;
     host.panel->setIniFile(host.iniPath.c_str());
-    std::vector<HWND> targets = {host.Target("Alpha", 60, 60), host.Target("Bravo", 200, 90),
-                                 host.Target("Charlie", 340, 120)};
+    const std::array<HWND, 3> targets = host.ThreeTargets();
     std::vector<LONG> styles;
     for (HWND t : targets) styles.push_back(ExStyle(t));
     for (HWND t : targets) host.panel->addTargetWindow(t);
@@ -325,9 +311,7 @@ TEST(ControlDlgTest, EndAllPinEndsEveryCopyThenWritesAndEmptiesTheList) {
 
     StdoutCapture out;
     host.panel->endAllPin();
-    out.Stop();
-
-    std::string text = out.Text();
+    const std::string text = out.Stop();
     EXPECT_EQ(out.Count("CControlDlg::notifyUpdateWindow()\n"), 3) << text;
     EXPECT_EQ(out.Count("CControlDlg::__writeIniFile()\n"), 1) << text;
     EXPECT_GT(text.find("CControlDlg::__writeIniFile()\n"), text.rfind("CControlDlg::notifyUpdateWindow()\n"));
@@ -444,8 +428,8 @@ TEST(ControlDlgPickTest, NewRecordCarriesTitleProgramAndPath) {
     ASSERT_EQ(host.panel->m_vecData.size(), 1u);
     const CEidrelData& d = host.panel->m_vecData[0];
     EXPECT_EQ(d.m_strTitle, longTitle.substr(0, 259).c_str());
-    EXPECT_EQ(d.m_strProgramName, BaseName(OwnExePath()).c_str());
-    EXPECT_EQ(lstrcmpiA(d.m_strProgramPath, OwnExePath().c_str()), 0) << d.m_strProgramPath.GetString();
+    EXPECT_EQ(d.m_strProgramName, ExeName().c_str());
+    EXPECT_EQ(lstrcmpiA(d.m_strProgramPath, ExePath().c_str()), 0) << d.m_strProgramPath.GetString();
     EXPECT_EQ(d.m_hTarget, t);
     EXPECT_EQ(d.m_bPinned, 1);
     ASSERT_NE(d.m_pDlg, nullptr);
@@ -457,7 +441,7 @@ TEST(ControlDlgPickTest, HotKeyMessagePicksTheForegroundWindow) {
     PanelHost host;
     HWND t = host.Target("Front");
     HWND other = host.Target("Other", 300, 200);
-    ASSERT_TRUE(PumpUntil([&] { return ::SetForegroundWindow(t) && ::GetForegroundWindow() == t; }, 3000));
+    ASSERT_TRUE(BringToFront(t));
 
     ::SendMessageA(host.panel->m_hWnd, WM_HOTKEY, kPickHotKeyId + 1, MAKELPARAM(MOD_WIN, 'C'));
     EXPECT_TRUE(host.panel->m_vecData.empty()) << "another hotkey id picks nothing";
@@ -475,20 +459,11 @@ TEST(ControlDlgPickTest, PressedHotKeyPinsAHalfSizeCopy) {
     host.panel->setIniFile(host.iniPath.c_str());
     ASSERT_TRUE(HotKeyTaken(MOD_WIN, 'C'));
     HWND t = host.Own(CreateTopWindow("Pressed", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 400, 300));
-    ASSERT_TRUE(PumpUntil([&] { return ::SetForegroundWindow(t) && ::GetForegroundWindow() == t; }, 3000));
-
-    INPUT in[4] = {};
-    const WORD keys[4] = {VK_LWIN, 'C', 'C', VK_LWIN};
-    for (int i = 0; i < 4; ++i) {
-        in[i].type = INPUT_KEYBOARD;
-        in[i].ki.wVk = keys[i];
-        in[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-    }
-    ASSERT_EQ(::SendInput(4, in, sizeof(INPUT)), 4u);
+    ASSERT_TRUE(BringToFront(t));
+    ASSERT_TRUE(SendWinC());
     ASSERT_TRUE(PumpUntil([&] { return !host.panel->m_vecData.empty(); }, 5000));
 
-    RECT rc;
-    ::GetWindowRect(host.CopyOf(0), &rc);
+    const RECT rc = WindowRectOf(host.CopyOf(0));
     EXPECT_EQ(rc.left, 100 + 100);
     EXPECT_EQ(rc.top, 50 + 75);
     EXPECT_EQ(rc.right - rc.left, 200);
@@ -554,8 +529,8 @@ TEST(ProcessNameTest, NamesOfThisProcess) {
     CString path;
     GetProcessBaseName(::GetCurrentProcessId(), name);
     GetProcessFilePath(::GetCurrentProcessId(), path);
-    EXPECT_EQ(lstrcmpiA(name, BaseName(OwnExePath()).c_str()), 0) << name.GetString();
-    EXPECT_EQ(lstrcmpiA(path, OwnExePath().c_str()), 0) << path.GetString();
+    EXPECT_EQ(lstrcmpiA(name, ExeName().c_str()), 0) << name.GetString();
+    EXPECT_EQ(lstrcmpiA(path, ExePath().c_str()), 0) << path.GetString();
 }
 
 TEST(ProcessNameTest, ProcessThatCannotBeOpenedGivesEmptyStrings) {

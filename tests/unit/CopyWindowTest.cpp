@@ -5,9 +5,6 @@
 
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
@@ -23,13 +20,17 @@
 #include "framework/Afx.h"
 #include "panel/ControlDlg.h"
 #include "res/resource.h"
+#include "tests/common/ModalDriver.h"
+#include "tests/common/StdoutCapture.h"
 #include "tests/common/TestUtil.h"
+#include "tests/unit/PanelTestSupport.h"
+
+using panel_test::PanelHost;
 
 namespace {
 
 // ---- Real windows ------------------------------------------------------------------------------
 
-constexpr char kTargetClass[] = "CopyTestTarget";
 // Height of the band at the bottom of the client area that the target never paints; its controls live there.
 constexpr int kBand = 60;
 constexpr COLORREF kGrey = RGB(200, 200, 200);
@@ -71,25 +72,11 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-void RegisterTargetClass() {
-    static bool done = false;
-    if (done) return;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = TargetProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = nullptr;
-    wc.lpszClassName = kTargetClass;
-    RegisterClassA(&wc);
-    done = true;
-}
-
-// A plain top-level window at rect with a few child controls in its band.
+// A plain top-level window at rect, painted by TargetProc, with a few child controls in its band.
 HWND CreateTarget(RECT rect, DWORD exStyle = 0, const char* title = "Target") {
-    RegisterTargetClass();
-    HWND hwnd = CreateWindowExA(exStyle, kTargetClass, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, rect.left,
-                                rect.top, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+    HWND hwnd = CreateTopWindow(title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, exStyle);
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TargetProc));
     RECT rc;
     GetClientRect(hwnd, &rc);
     const int by = rc.bottom - kBand;
@@ -153,12 +140,6 @@ std::string RectText(const RECT& r) {
            std::to_string(r.bottom) + ")";
 }
 
-RECT WindowRectOf(HWND hwnd) {
-    RECT r = {0, 0, 0, 0};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
-
 struct Layered {
     bool ok = false;
     COLORREF key = 0;
@@ -179,52 +160,6 @@ std::vector<HWND> CopiesOwnedBy(HWND owner) {
         if (GetWindow(h, GW_OWNER) == owner && ClassNameOf(h) == "#32770") found.push_back(h);
     }
     return found;
-}
-
-// ---- Standard output of the process, caught in a file ----------------------------------------------
-
-class StdoutCapture {
-public:
-    StdoutCapture() {
-        char dir[MAX_PATH];
-        GetTempPathA(MAX_PATH, dir);
-        char path[MAX_PATH];
-        GetTempFileNameA(dir, "cwt", 0, path);
-        m_path = path;
-        fflush(stdout);
-        m_saved = _dup(_fileno(stdout));
-        int fd = _open(m_path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
-        _dup2(fd, _fileno(stdout));
-        _close(fd);
-    }
-    ~StdoutCapture() {
-        Stop();
-        DeleteFileA(m_path.c_str());
-    }
-    // What was written so far (the capture goes on).
-    std::string Text() {
-        fflush(stdout);
-        return ReadFileText(m_path);
-    }
-    std::string Stop() {
-        if (m_saved >= 0) {
-            fflush(stdout);
-            _dup2(m_saved, _fileno(stdout));
-            _close(m_saved);
-            m_saved = -1;
-        }
-        return ReadFileText(m_path);
-    }
-
-private:
-    std::string m_path;
-    int m_saved = -1;
-};
-
-size_t CountOf(const std::string& text, const std::string& line) {
-    size_t n = 0;
-    for (size_t pos = text.find(line); pos != std::string::npos; pos = text.find(line, pos + line.size())) ++n;
-    return n;
 }
 
 // ---- Copies counted by the test ----------------------------------------------------------------
@@ -350,14 +285,13 @@ TEST_F(EidrelDataTest, SecondPinAndSecondEndChangeNothing) {
     data.StartPin(target, 2);
     EXPECT_EQ(data.m_pDlg, first);
     EXPECT_EQ(CopiesOwnedBy(target).size(), 1u);
-    std::string text = out.Text();
-    EXPECT_EQ(CountOf(text, "●●StartPin! title=Twice\n"), 1u);
-    EXPECT_EQ(CountOf(text, "OnShowWindow() bShow=1, nStatus=0\n"), 1u);
+    EXPECT_EQ(out.Count("●●StartPin! title=Twice\n"), 1);
+    EXPECT_EQ(out.Count("OnShowWindow() bShow=1, nStatus=0\n"), 1);
 
     data.EndPin();
     data.EndPin();
-    text = out.Stop();
-    EXPECT_EQ(CountOf(text, "EndPin! title=Twice\n"), 1u);
+    out.Stop();
+    EXPECT_EQ(out.Count("EndPin! title=Twice\n"), 1);
     EXPECT_EQ(data.m_bPinned, 0);
     EXPECT_EQ(data.m_pDlg, nullptr);
     EXPECT_TRUE(CopiesOwnedBy(target).empty());
@@ -399,7 +333,7 @@ TEST_F(EidrelDataTest, PinOfAVanishedWindowIsGivenUp) {
     std::string text = out.Stop();
     EXPECT_EQ(data.m_bPinned, 0);
     EXPECT_EQ(data.m_pDlg, nullptr);
-    EXPECT_EQ(CountOf(text, "●●StartPin! title=\n"), 1u);
+    EXPECT_EQ(out.Count("●●StartPin! title=\n"), 1);
     EXPECT_EQ(text.find("OnShowWindow"), std::string::npos);
     // The record may be pinned later like a new one.
     HWND other = Target();
@@ -531,25 +465,6 @@ TEST_F(EidrelDlgTest, CopyKeepsItsLastRectangleOnTheDesktop) {
     }
 }
 
-namespace {
-
-int g_flagWhileOpen = -1;
-HWND g_versionBox = nullptr;
-
-// Runs inside the version box's modal loop: notes the flag and closes the box.
-void CALLBACK CloseVersionBox(HWND, UINT, UINT_PTR, DWORD) {
-    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        if (ClassNameOf(h) == "#32770" && IsWindowVisible(h) && GetDlgItem(h, IDC_STATIC_VERSION)) {
-            g_versionBox = h;
-            g_flagWhileOpen = g_bModalDialogOpen;
-            PostMessageA(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            return;
-        }
-    }
-}
-
-}  // namespace
-
 TEST_F(EidrelDlgTest, SystemMenuOpensTheVersionBoxModally) {
     HWND target = Target();
     CEidrelData data;
@@ -562,15 +477,24 @@ TEST_F(EidrelDlgTest, SystemMenuOpensTheVersionBoxModally) {
     EXPECT_STREQ(text, "朧写鏡 のﾊﾞｰｼﾞｮﾝ情報(&A)...");
 
     // While the box is open (inside the modal loop) the flag is set; the box is then closed with OK.
-    g_flagWhileOpen = -1;
-    g_versionBox = nullptr;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseVersionBox);
-    SendMessageA(copy, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    KillTimer(nullptr, timer);
-    EXPECT_NE(g_versionBox, nullptr);
-    EXPECT_EQ(g_flagWhileOpen, 1);
+    int flagWhileOpen = -1;
+    HWND versionBox = nullptr;
+    Script script;
+    script.Then([&] {
+        for (HWND h : ThreadDialogs()) {
+            if (!GetDlgItem(h, IDC_STATIC_VERSION)) continue;
+            versionBox = h;
+            flagWhileOpen = g_bModalDialogOpen;
+            PostClick(h, IDOK);
+            return true;
+        }
+        return false;
+    });
+    script.RunWith([&] { return SendMessageA(copy, WM_SYSCOMMAND, IDM_ABOUTBOX, 0); });
+    EXPECT_NE(versionBox, nullptr);
+    EXPECT_EQ(flagWhileOpen, 1);
     EXPECT_EQ(g_bModalDialogOpen, 0);
-    EXPECT_FALSE(IsWindow(g_versionBox));
+    EXPECT_FALSE(IsWindow(versionBox));
     EXPECT_TRUE(IsWindow(copy));  // the command closes nothing
     data.EndPin();
 }
@@ -582,56 +506,14 @@ namespace {
 // Posts a key to the copy and lets it through the dialog key handling, as the program's loops do.
 void PressKey(HWND hwnd, UINT msg, WPARAM vk, LPARAM lParam) {
     PostMessageA(hwnd, msg, vk, lParam);
-    MSG m;
-    while (PeekMessageA(&m, hwnd, msg, msg, PM_REMOVE)) {
-        if (!CWnd::WalkPreTranslateTree(&m)) {
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-    }
-    PumpFor(0);
+    DrainMessages();
 }
-
-// The real panel, hosted in a plain parent window, with its settings file in a temporary folder.
-class PanelHost {
-public:
-    PanelHost() {
-        m_dir = MakeTempDir();
-        m_parent = CreateWindowExA(0, "Static", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        m_panel = new CControlDlg();
-        m_panel->m_strIniFile = (m_dir + "\\Lumevarin.ini").c_str();
-        m_panel->Create(IDD_CONTROL_DIALOG, m_parent);
-    }
-    ~PanelHost() {
-        for (CEidrelData& d : m_panel->m_vecData) d.EndPin();
-        m_panel->m_vecData.clear();
-        m_panel->DestroyWindow();
-        delete m_panel;
-        g_pControlDlg = nullptr;
-        DestroyWindow(m_parent);
-        RemoveTree(m_dir);
-    }
-    CControlDlg* panel() { return m_panel; }
-    // Pins hwnd as the pick path does: a new record at the front of the list.
-    CEidrelDlg* Pin(HWND hwnd) {
-        CEidrelData data;
-        data.m_strTitle = "Target";
-        m_panel->m_vecData.insert(m_panel->m_vecData.begin(), data);
-        m_panel->m_vecData.front().StartPin(hwnd, 1);
-        return m_panel->m_vecData.front().m_pDlg;
-    }
-
-private:
-    std::string m_dir;
-    HWND m_parent = nullptr;
-    CControlDlg* m_panel = nullptr;
-};
 
 }  // namespace
 
 TEST_F(EidrelDlgTest, EscCloseBoxAndAltF4EndTheCopyThroughThePanel) {
     PanelHost host;
-    ASSERT_EQ(g_pControlDlg, host.panel());
+    ASSERT_EQ(g_pControlDlg, host.panel);
     enum Way { kEsc, kClose, kAltF4, kSysClose };
     for (Way way : {kEsc, kClose, kAltF4, kSysClose}) {
         HWND target = Target();
@@ -643,7 +525,7 @@ TEST_F(EidrelDlgTest, EscCloseBoxAndAltF4EndTheCopyThroughThePanel) {
         // Enter leaves the copy open.
         PressKey(copy, WM_KEYDOWN, VK_RETURN, 0x001C0001);
         ASSERT_TRUE(IsWindow(copy)) << way;
-        ASSERT_EQ(host.panel()->m_vecData.size(), 1u);
+        ASSERT_EQ(host.panel->m_vecData.size(), 1u);
 
         switch (way) {
         case kEsc:
@@ -660,7 +542,7 @@ TEST_F(EidrelDlgTest, EscCloseBoxAndAltF4EndTheCopyThroughThePanel) {
             break;
         }
         EXPECT_FALSE(IsWindow(copy)) << way;
-        EXPECT_TRUE(host.panel()->m_vecData.empty()) << way;
+        EXPECT_TRUE(host.panel->m_vecData.empty()) << way;
         EXPECT_EQ(GetWindowLongA(target, GWL_EXSTYLE), exStyle) << way;
     }
 }
@@ -689,28 +571,15 @@ TEST_F(EidrelDlgTest, TickRemovesTheCopyOfAVanishedWindow) {
     // Ticks go on while the real window lives.
     PumpFor(350);
     ASSERT_TRUE(IsWindow(copy));
-    ASSERT_EQ(host.panel()->m_vecData.size(), 1u);
+    ASSERT_EQ(host.panel->m_vecData.size(), 1u);
     t.Close();
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(copy); }, 3000));
-    EXPECT_TRUE(host.panel()->m_vecData.empty());
+    EXPECT_TRUE(host.panel->m_vecData.empty());
 }
 
 // ---- Capture and painting ----------------------------------------------------------------------
 
 namespace {
-
-// The fixture program's window as the real window: a window of another process, whose input-idle state the
-// capture can wait for (a process cannot wait for its own).
-class FixtureTarget {
-public:
-    explicit FixtureTarget(const std::string& args = "") { StartFixture(m_proc, args, &m_hwnd); }
-    ~FixtureTarget() { m_proc.Kill(); }
-    HWND hwnd() const { return m_hwnd; }
-
-private:
-    ChildProcess m_proc;
-    HWND m_hwnd = nullptr;
-};
 
 // The point of the cache that shows the point (x, y) of the real window's client area.
 POINT CachePointOf(CEidrelDlg* dlg, HWND target, int x, int y) {
@@ -739,12 +608,12 @@ std::string Hex(COLORREF c) {
 
 }  // namespace
 
+// The fixture program's window is a window of another process, whose input-idle state the capture can
+// wait for (a process cannot wait for its own).
 TEST_F(EidrelDlgTest, BindingMeasuresTheFrameOfAnotherProgramsWindow) {
-    FixtureTarget fixture;
-    HWND target = fixture.hwnd();
-    ASSERT_NE(target, nullptr);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(target, &pid);
+    FixtureWindow fixture;
+    ASSERT_TRUE(fixture.Start());
+    HWND target = fixture.hwnd;
 
     StdoutCapture out;
     CEidrelData data;
@@ -805,9 +674,7 @@ TEST_F(EidrelDlgTest, CaptureShowsTheContentScaledToTheCopy) {
 
     // The copy shows the cache, 1:1 at this size.
     UpdateWindow(dlg->m_hWnd);
-    POINT origin = {0, 0};
-    ClientToScreen(dlg->m_hWnd, &origin);
-    Image shown = ScreenImage(RECT{origin.x, origin.y, origin.x + copyClient.right, origin.y + copyClient.bottom});
+    Image shown = ClientImage(dlg->m_hWnd);
     ASSERT_FALSE(shown.Empty());
     for (int q = 0; q < 4; ++q) {
         POINT p = CachePointOf(dlg, target, fixture::QuadrantCentre(q, cw, ch).x, fixture::QuadrantCentre(q, cw, ch).y);
@@ -861,9 +728,9 @@ TEST_F(EidrelDlgTest, TooSmallRealWindowKeepsThePreviousPicture) {
 }
 
 TEST_F(EidrelDlgTest, BusyRealWindowShowsThePlaceholder) {
-    ChildProcess proc;
-    HWND target = nullptr;
-    ASSERT_TRUE(StartFixture(proc, "--busy-every=150", &target));
+    FixtureWindow fixture;
+    ASSERT_TRUE(fixture.Start("--busy-every=150"));
+    HWND target = fixture.hwnd;
     StdoutCapture out;
     CEidrelData data;
     data.m_strTitle = "Busy";
@@ -878,9 +745,7 @@ TEST_F(EidrelDlgTest, BusyRealWindowShowsThePlaceholder) {
     UpdateWindow(dlg->m_hWnd);
     RECT cc;
     GetClientRect(dlg->m_hWnd, &cc);
-    POINT origin = {0, 0};
-    ClientToScreen(dlg->m_hWnd, &origin);
-    Image shown = ScreenImage(RECT{origin.x, origin.y, origin.x + cc.right, origin.y + cc.bottom});
+    Image shown = ClientImage(dlg->m_hWnd);
     ASSERT_FALSE(shown.Empty());
     EXPECT_EQ(shown.At(cc.right / 2, cc.bottom / 2), kGrey);
     EXPECT_EQ(shown.At(cc.right - 2, cc.bottom - 2), kGrey);
@@ -890,7 +755,6 @@ TEST_F(EidrelDlgTest, BusyRealWindowShowsThePlaceholder) {
             if (shown.At(x, y) != kGrey) ++dark;
     EXPECT_GT(dark, 0) << "no title drawn";
     data.EndPin();
-    proc.Kill();
 }
 
 TEST_F(EidrelDlgTest, CapturePassesLeaveNoGdiObjectsBehind) {
@@ -1132,27 +996,6 @@ TEST_F(EidrelDlgZoomTest, DraggingPansTheZoomedViewWithRemainders) {
 
 namespace {
 
-struct FindById {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK FindByIdProc(HWND h, LPARAM lp) {
-    auto* f = reinterpret_cast<FindById*>(lp);
-    if (GetDlgCtrlID(h) == f->id) {
-        f->found = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The descendant of top with control id id.
-HWND ChildById(HWND top, int id) {
-    FindById f = {id, nullptr};
-    EnumChildWindows(top, FindByIdProc, reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-
 POINT CentreOf(HWND hwnd) {
     RECT r = WindowRectOf(hwnd);
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -1171,14 +1014,14 @@ void SetClientSize(CEidrelDlg* dlg, int w, int h) {
 class EidrelDlgChildrenTest : public CopyTest {};
 
 TEST_F(EidrelDlgChildrenTest, SnapshotAndSearchFollowTheChildTree) {
-    FixtureTarget fixture;
-    HWND target = fixture.hwnd();
-    ASSERT_NE(target, nullptr);
+    FixtureWindow fixture;
+    ASSERT_TRUE(fixture.Start());
+    HWND target = fixture.hwnd;
     CountedCopy* dlg = PinCounted(target, RECT{300, 200, 700, 500});
     ASSERT_NE(dlg, nullptr);
-    HWND innerButton = ChildById(target, fixture::kIdInnerButton);
-    HWND panelButton = ChildById(target, fixture::kIdPanelButton);
-    HWND panel = ChildById(target, fixture::kIdPanel);
+    HWND innerButton = FixtureChild(target, fixture::kIdInnerButton);
+    HWND panelButton = FixtureChild(target, fixture::kIdPanelButton);
+    HWND panel = FixtureChild(target, fixture::kIdPanel);
     ASSERT_TRUE(innerButton && panelButton && panel);
 
     // Before the first tick the snapshot is empty: the real window itself.
@@ -1189,12 +1032,12 @@ TEST_F(EidrelDlgChildrenTest, SnapshotAndSearchFollowTheChildTree) {
     dlg->RefreshChildList();
     ASSERT_EQ(dlg->m_vecChildWinInf.size(), std::size(fixture::kChildren));
     for (const fixture::ChildSpec& spec : fixture::kChildren) {
-        HWND h = ChildById(target, spec.id);
+        HWND h = FixtureChild(target, spec.id);
         bool seen = false;
         for (const CChildWinInf& inf : dlg->m_vecChildWinInf) {
             if (inf.m_hWindow != h) continue;
             seen = true;
-            EXPECT_EQ(inf.m_hParent, spec.parentId == fixture::kIdMain ? target : ChildById(target, spec.parentId));
+            EXPECT_EQ(inf.m_hParent, spec.parentId == fixture::kIdMain ? target : FixtureChild(target, spec.parentId));
             EXPECT_EQ(inf.m_bVisible != 0, spec.visible) << spec.id;
             EXPECT_EQ(inf.m_bEnabled != 0, spec.enabled) << spec.id;
         }
@@ -1223,9 +1066,9 @@ TEST_F(EidrelDlgChildrenTest, SnapshotAndSearchFollowTheChildTree) {
     EXPECT_TRUE(dlg->FindDeepestChild(POINT{br.right - 1, br.bottom - 1}, &found));
     EXPECT_EQ(found, panelButton);
     // A disabled window hides its enabled child; a hidden one is not found.
-    EXPECT_TRUE(dlg->FindDeepestChild(CentreOf(ChildById(target, fixture::kIdEnabledButton)), &found));
+    EXPECT_TRUE(dlg->FindDeepestChild(CentreOf(FixtureChild(target, fixture::kIdEnabledButton)), &found));
     EXPECT_EQ(found, target);
-    EXPECT_TRUE(dlg->FindDeepestChild(CentreOf(ChildById(target, fixture::kIdHiddenButton)), &found));
+    EXPECT_TRUE(dlg->FindDeepestChild(CentreOf(FixtureChild(target, fixture::kIdHiddenButton)), &found));
     EXPECT_EQ(found, target);
     // Over no child: the real window.
     RECT cr;
@@ -1302,19 +1145,17 @@ protected:
 };
 
 TEST_F(EidrelDlgForwardTest, ClicksReachTheChildUnderTheCursor) {
-    FixtureTarget fixture;
-    HWND target = fixture.hwnd();
-    ASSERT_NE(target, nullptr);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(target, &pid);
+    FixtureWindow fixture;
+    ASSERT_TRUE(fixture.Start());
+    HWND target = fixture.hwnd;
     FixtureLog log;
-    ASSERT_TRUE(log.Open(pid));
+    ASSERT_TRUE(log.Open(fixture.proc.pid));
     PanelHost host;
     CEidrelDlg* dlg = host.Pin(target);
     ASSERT_NE(dlg, nullptr);
     HWND copy = dlg->m_hWnd;
     dlg->RefreshChildList();
-    HWND button = ChildById(target, fixture::kIdPanelButton);
+    HWND button = FixtureChild(target, fixture::kIdPanelButton);
     const RECT before = WindowRectOf(target);
 
     // Neither setting on: nothing is posted or moved; a plain move gives the copy the focus.
@@ -1331,7 +1172,7 @@ TEST_F(EidrelDlgForwardTest, ClicksReachTheChildUnderTheCursor) {
     EXPECT_EQ(GetFocus(), copy);
 
     // Single clicks on: a release posts a whole click to the button, which then lies under the cursor.
-    host.panel()->m_nLeftClk = 1;
+    host.panel->m_nLeftClk = 1;
     from = log.Written();
     StdoutCapture out;
     SendMessageA(copy, WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y));
@@ -1350,14 +1191,14 @@ TEST_F(EidrelDlgForwardTest, ClicksReachTheChildUnderTheCursor) {
     // The search names the first level (the panel), the forwarding the window it posts to.
     char line[128];
     snprintf(line, sizeof line, "Find ChildWindow handle=0x%08x\nFind ChildWindow handle=0x%08x\n",
-             static_cast<unsigned>(reinterpret_cast<UINT_PTR>(ChildById(target, fixture::kIdPanel))),
+             static_cast<unsigned>(reinterpret_cast<UINT_PTR>(FixtureChild(target, fixture::kIdPanel))),
              static_cast<unsigned>(reinterpret_cast<UINT_PTR>(button)));
     EXPECT_NE(text.find(line), std::string::npos) << text;
     EXPECT_NE(text.find("MouseUp left x="), std::string::npos);
 
     // Double clicks on as well: a double click goes as the double-click sequence.
-    host.panel()->m_nLeftClk = 0;
-    host.panel()->m_nLeftDblClk = 1;
+    host.panel->m_nLeftClk = 0;
+    host.panel->m_nLeftDblClk = 1;
     c = CopyPointFor(dlg, CentreOf(button));
     from = log.Written();
     SendMessageA(copy, WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y));  // not forwarded now
@@ -1368,7 +1209,7 @@ TEST_F(EidrelDlgForwardTest, ClicksReachTheChildUnderTheCursor) {
     EXPECT_EQ(MessagesOf(log, fixture::kIdPanelButton, from), dbl);
 
     // A press whose release the copy missed: the next plain move posts the release.
-    host.panel()->m_nLeftClk = 1;
+    host.panel->m_nLeftClk = 1;
     c = CopyPointFor(dlg, CentreOf(button));
     dlg->m_bLButtonDown = TRUE;
     from = log.Written();
@@ -1387,7 +1228,7 @@ TEST_F(EidrelDlgForwardTest, ClicksReachTheChildUnderTheCursor) {
     EXPECT_NE(GetFocus(), copy);
 
     // A disabled real window (showing a modal dialog of its own, say) gets nothing and is not moved.
-    host.panel()->m_nLeftDblClk = 1;
+    host.panel->m_nLeftDblClk = 1;
     EnableWindow(target, FALSE);
     RECT moved = WindowRectOf(target);
     from = log.Written();
@@ -1401,7 +1242,7 @@ TEST_F(EidrelDlgForwardTest, ClicksReachTheChildUnderTheCursor) {
     EnableWindow(target, TRUE);
 
     // Ending the copy puts the real window back where it was.
-    host.panel()->removeDataByWindow(dlg);
+    host.panel->removeDataByWindow(dlg);
     now = WindowRectOf(target);
     EXPECT_TRUE(EqualRect(&now, &before)) << RectText(now);
 }

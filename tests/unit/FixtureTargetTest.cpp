@@ -10,25 +10,12 @@ using namespace fixture;
 
 namespace {
 
-HWND FindChildWindow(HWND main, int id)
-{
-    const ChildSpec* spec = FindChild(id);
-    if (!spec) return nullptr;
-    HWND parent = spec->parentId == kIdMain ? main : FindChildWindow(main, spec->parentId);
-    return parent ? GetDlgItem(parent, id) : nullptr;
-}
-
 RECT RectInParent(HWND child)
 {
     RECT rc;
     GetWindowRect(child, &rc);
     MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
     return rc;
-}
-
-bool SameRect(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 } // namespace
@@ -40,19 +27,19 @@ TEST(FixtureTarget, ChildTreeMatchesLayout)
     ASSERT_TRUE(StartFixture(proc, "", &main));
     EXPECT_EQ(kClassName, ClassNameOf(main));
     EXPECT_EQ(kDefaultTitle, TextOf(main));
-    RECT rc;
-    GetWindowRect(main, &rc);
-    EXPECT_TRUE(
-        SameRect(RECT{kDefaultX, kDefaultY, kDefaultX + kDefaultWidth, kDefaultY + kDefaultHeight}, rc));
+    const RECT rc = WindowRectOf(main);
+    const RECT expected{kDefaultX, kDefaultY, kDefaultX + kDefaultWidth, kDefaultY + kDefaultHeight};
+    EXPECT_TRUE(EqualRect(&expected, &rc));
     EXPECT_NE(nullptr, GetMenu(main));
 
     int deepest = 0;
     for (const ChildSpec& spec : kChildren) {
         SCOPED_TRACE(spec.id);
-        HWND child = FindChildWindow(main, spec.id);
+        HWND child = FixtureChild(main, spec.id);
         ASSERT_NE(nullptr, child);
         EXPECT_EQ(spec.className, ClassNameOf(child));
-        EXPECT_TRUE(SameRect(spec.rect, RectInParent(child)));
+        const RECT inParent = RectInParent(child);
+        EXPECT_TRUE(EqualRect(&spec.rect, &inParent));
         EXPECT_EQ(spec.visible, (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) != 0);
         EXPECT_EQ(spec.enabled, IsWindowEnabled(child) != 0);
         int level = 0;
@@ -65,13 +52,9 @@ TEST(FixtureTarget, ChildTreeMatchesLayout)
 
 TEST(FixtureTarget, ScreenShowsQuadrants)
 {
-    ChildProcess proc;
-    HWND main = nullptr;
-    ASSERT_TRUE(StartFixture(proc, "", &main));
-    RECT client;
-    GetClientRect(main, &client);
-    MapWindowPoints(main, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    const Image image = ScreenImage(client);
+    FixtureWindow fixture;
+    ASSERT_TRUE(fixture.Start());
+    const Image image = ClientImage(fixture.hwnd);
     ASSERT_FALSE(image.Empty());
     for (int q = kTopLeft; q <= kBottomRight; ++q) {
         const POINT pt = QuadrantCentre(q, image.width, image.height);
@@ -90,8 +73,8 @@ TEST(FixtureTarget, LogsWhatItsWindowsReceive)
     ASSERT_TRUE(log.Open(proc.pid));
     const uint32_t mark = log.Written();
 
-    HWND inner = FindChildWindow(main, kIdInnerButton);
-    HWND enabled = FindChildWindow(main, kIdEnabledButton);
+    HWND inner = FixtureChild(main, kIdInnerButton);
+    HWND enabled = FixtureChild(main, kIdEnabledButton);
     ASSERT_TRUE(inner && enabled);
     PostMessageA(inner, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
     PostMessageA(inner, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
@@ -123,7 +106,7 @@ TEST(FixtureTarget, LogsWhatItsWindowsReceive)
     EXPECT_EQ(static_cast<uint32_t>(MAKEWPARAM(kIdInnerButton, BN_CLICKED)), clicked[0].wParam);
 
     // Real input lands in the log as well.
-    HWND button1 = FindChildWindow(main, kIdPanelButton);
+    HWND button1 = FixtureChild(main, kIdPanelButton);
     RECT rc;
     GetWindowRect(button1, &rc);
     const uint32_t inputMark = log.Written();
@@ -156,9 +139,8 @@ TEST(FixtureTarget, OptionsShapeTheWindow)
         {"\"--title=幻 title\"", [](HWND w) { EXPECT_EQ("幻 title", TextOf(w)); }},
         {"--pos=30,40,300,200",
          [](HWND w) {
-             RECT rc;
-             GetWindowRect(w, &rc);
-             EXPECT_TRUE(SameRect(RECT{30, 40, 330, 240}, rc));
+             const RECT expected{30, 40, 330, 240}, rc = WindowRectOf(w);
+             EXPECT_TRUE(EqualRect(&expected, &rc));
          }},
         {"--maximized", [](HWND w) { EXPECT_TRUE(IsZoomed(w)); }},
         {"--hidden", [](HWND w) { EXPECT_FALSE(IsWindowVisible(w)); }},

@@ -7,6 +7,7 @@
 
 #include "framework/Afx.h"
 #include "res/resource.h"
+#include "tests/common/ModalDriver.h"
 #include "tests/common/TestUtil.h"
 
 namespace {
@@ -27,8 +28,6 @@ public:
     CWnd m_ctrl;
 };
 
-bool Checked(HWND hDlg, int id) { return SendDlgItemMessageA(hDlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
 }  // namespace
 
 TEST(FrameworkTest, RadioAndCheckExchange) {
@@ -37,17 +36,17 @@ TEST(FrameworkTest, RadioAndCheckExchange) {
     dlg.m_nCheck = 1;
     ASSERT_TRUE(dlg.Create(IDD_SELSIZE_DIALOG, static_cast<HWND>(nullptr)));
     EXPECT_EQ(dlg.m_nExchanges, 1);  // the initial exchange runs in OnInitDialog
-    EXPECT_FALSE(Checked(dlg.m_hWnd, IDC_RADIO_11));
-    EXPECT_TRUE(Checked(dlg.m_hWnd, IDC_RADIO_12));
-    EXPECT_FALSE(Checked(dlg.m_hWnd, IDC_RADIO_14));
-    EXPECT_TRUE(Checked(dlg.m_hWnd, IDC_CHECK_LEFTCLK));
+    EXPECT_FALSE(IsChecked(dlg.m_hWnd, IDC_RADIO_11));
+    EXPECT_TRUE(IsChecked(dlg.m_hWnd, IDC_RADIO_12));
+    EXPECT_FALSE(IsChecked(dlg.m_hWnd, IDC_RADIO_14));
+    EXPECT_TRUE(IsChecked(dlg.m_hWnd, IDC_CHECK_LEFTCLK));
 
     // A value outside the group selects none; taking with none selected gives -1.
     dlg.m_nRadio = 5;
     dlg.m_nCheck = 7;  // outside 0..2: shown clear
     dlg.UpdateData(FALSE);
-    for (int id : {IDC_RADIO_11, IDC_RADIO_12, IDC_RADIO_14}) EXPECT_FALSE(Checked(dlg.m_hWnd, id)) << id;
-    EXPECT_FALSE(Checked(dlg.m_hWnd, IDC_CHECK_LEFTCLK));
+    for (int id : {IDC_RADIO_11, IDC_RADIO_12, IDC_RADIO_14}) EXPECT_FALSE(IsChecked(dlg.m_hWnd, id)) << id;
+    EXPECT_FALSE(IsChecked(dlg.m_hWnd, IDC_CHECK_LEFTCLK));
     dlg.UpdateData(TRUE);
     EXPECT_EQ(dlg.m_nRadio, -1);
     EXPECT_EQ(dlg.m_nCheck, 0);
@@ -145,8 +144,7 @@ class OwnerWnd : public CWnd {};
 }  // namespace
 
 TEST(FrameworkTest, ModalLoopDisablesOwnerAndPreTranslates) {
-    HWND hOwner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND hOwner = CreateTopWindow("owner", WS_OVERLAPPED, 0, 0, 100, 100);
     ASSERT_NE(hOwner, nullptr);
     OwnerWnd owner;
     ASSERT_TRUE(owner.SubclassWindow(hOwner));
@@ -168,60 +166,32 @@ TEST(FrameworkTest, ModalLoopDisablesOwnerAndPreTranslates) {
 
 namespace {
 
-struct BoxSeen {
-    std::string caption;
-    std::string text;
-    HICON icon = nullptr;
-};
-BoxSeen g_box;
-
-BOOL CALLBACK FindVisibleDialog(HWND h, LPARAM l) {
-    char cls[32] = {};
-    GetClassNameA(h, cls, sizeof(cls));
-    if (strcmp(cls, "#32770") == 0 && IsWindowVisible(h)) {
-        *reinterpret_cast<HWND*>(l) = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Runs inside the message box's loop: records the box and presses its first button.
-void CALLBACK CloseBoxTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND hBox = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindVisibleDialog, reinterpret_cast<LPARAM>(&hBox));
-    if (!hBox) return;
-    KillTimer(nullptr, id);
-    g_box.caption = TextOf(hBox);
-    g_box.text = TextOf(GetDlgItem(hBox, 0xFFFF));
-    for (HWND h = GetWindow(hBox, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+// The icon a message box shows.
+HICON IconOf(HWND box) {
+    for (HWND h = GetWindow(box, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
         if ((GetWindowLongA(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && ClassNameOf(h) == "Static")
-            g_box.icon = reinterpret_cast<HICON>(SendMessageA(h, STM_GETICON, 0, 0));
+            return reinterpret_cast<HICON>(SendMessageA(h, STM_GETICON, 0, 0));
     }
-    HWND hButton = GetDlgItem(hBox, IDOK);
-    if (!hButton) hButton = GetDlgItem(hBox, IDYES);
-    PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hButton), BN_CLICKED), reinterpret_cast<LPARAM>(hButton));
+    return nullptr;
 }
 
 }  // namespace
 
 TEST(FrameworkTest, MessageBoxCaptionIsExecutableNameAndIconFollowsType) {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name = strrchr(path, '\\') + 1;
-    name = name.substr(0, name.rfind('.'));
+    MessageBoxDriver boxes({IDOK, IDYES});
+    std::vector<HICON> icons;
+    boxes.onBox = [&](HWND box) { icons.push_back(IconOf(box)); };
 
-    g_box = {};
-    SetTimer(nullptr, 0, 50, CloseBoxTimer);
     EXPECT_EQ(AfxMessageBox("テスト OK", MB_OK), IDOK);
-    EXPECT_EQ(g_box.caption, name);
-    EXPECT_EQ(g_box.text, "テスト OK");
-    EXPECT_EQ(g_box.icon, LoadIconA(nullptr, IDI_EXCLAMATION));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].caption, ExeStem());
+    EXPECT_EQ(boxes.boxes[0].text, "テスト OK");
+    EXPECT_EQ(icons[0], LoadIconA(nullptr, IDI_EXCLAMATION));
 
-    g_box = {};
-    SetTimer(nullptr, 0, 50, CloseBoxTimer);
     EXPECT_EQ(AfxMessageBox("テスト YESNO", MB_YESNO), IDYES);
-    EXPECT_EQ(g_box.caption, name);
-    EXPECT_EQ(g_box.icon, LoadIconA(nullptr, IDI_QUESTION));
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].caption, ExeStem());
+    EXPECT_EQ(icons[1], LoadIconA(nullptr, IDI_QUESTION));
 }
 
 TEST(FrameworkTest, StringFormatReplaceAndResources) {

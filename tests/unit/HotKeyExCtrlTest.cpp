@@ -13,10 +13,8 @@
 #include "panel/HotKeyExCtrl.h"
 #include "panel/SelSizeDlg.h"
 #include "res/resource.h"
+#include "tests/common/ModalDriver.h"
 #include "tests/common/TestUtil.h"
-#include "tests/unit/DialogScript.h"
-
-using namespace dialog_test;
 
 namespace {
 
@@ -28,16 +26,8 @@ std::string Name(UINT vk)
 // Sends key events from a thread of its own while the test thread pumps (the hook runs there).
 class InputThread {
 public:
-    explicit InputThread(std::initializer_list<std::pair<WORD, bool>> keys)
+    explicit InputThread(std::initializer_list<std::pair<WORD, bool>> keys) : m_inputs(KeyInputs(keys))
     {
-        for (auto [vk, down] : keys) {
-            INPUT in = {};
-            in.type = INPUT_KEYBOARD;
-            in.ki.wVk = vk;
-            in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, 0));
-            in.ki.dwFlags = (down ? 0 : KEYEVENTF_KEYUP) | (vk == VK_LWIN ? KEYEVENTF_EXTENDEDKEY : 0);
-            m_inputs.push_back(in);
-        }
         m_thread = ::CreateThread(nullptr, 0, &InputThread::Run, this, 0, nullptr);
     }
     ~InputThread()
@@ -172,13 +162,10 @@ TEST_F(HotKeyExCtrlTracking, FieldPaintsTheCombination)
 {
     m_dlg.ShowWindow(SW_SHOW);
     ::SetWindowPos(m_dlg.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    RECT rc;
-    ::GetClientRect(m_ctrl, &rc);
-    ::MapWindowPoints(m_ctrl, nullptr, reinterpret_cast<POINT*>(&rc), 2);
     auto darkPixels = [&] {
         DrainMessages();
         int dark = 0;
-        for (uint32_t p : ScreenImage(rc).pixels)
+        for (uint32_t p : ClientImage(m_ctrl).pixels)
             dark += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 384;
         return dark;
     };
@@ -244,14 +231,14 @@ TEST(HotKeyExCtrlTest, TypingReachesOnlyTheField)
 
     Script script;
     script
-        .Then([&] {
-            if (!dlg.m_hWnd || !::IsWindowVisible(dlg.m_hWnd)) return false;
-            ::SetForegroundWindow(dlg.m_hWnd);
-            ::SetFocus(ctrl.m_hWnd);
-            hooked = g_hKeyboardHook != nullptr;
-            input.reset(new InputThread({{VK_LWIN, true}, {'C', true}, {'C', false}, {VK_LWIN, false}}));
-            return true;
-        })
+        .Then(WhenShown(dlg,
+                        [&](HWND h) {
+                            ::SetForegroundWindow(h);
+                            ::SetFocus(ctrl.m_hWnd);
+                            hooked = g_hKeyboardHook != nullptr;
+                            input.reset(new InputThread(
+                                {{VK_LWIN, true}, {'C', true}, {'C', false}, {VK_LWIN, false}}));
+                        }))
         .Then([&] {
             if (!typed('C')) return false;
             afterWinC = ctrl.GetHotKeyName().GetString();

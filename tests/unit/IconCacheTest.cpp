@@ -2,23 +2,19 @@
 // for a file that cannot be found, and the path list kept in step with the images.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cctype>
 #include <string>
 #include <vector>
 
 #include "panel/ImageListCash.h"
-#include "tests/unit/PanelTestSupport.h"
-
-using namespace panel_test;
+#include "tests/common/StdoutCapture.h"
+#include "tests/common/TestUtil.h"
 
 namespace {
-
-std::string OwnExePath() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
 
 // The pixels of image i of an image list, drawn on white.
 std::vector<COLORREF> ImagePixels(HIMAGELIST list, int i) {
@@ -46,7 +42,7 @@ std::vector<COLORREF> ImagePixels(HIMAGELIST list, int i) {
 
 TEST(ImageListCashTest, SamePathTwiceGivesOneImage) {
     CImageListCash cache;
-    std::string exe = OwnExePath();
+    std::string exe = ExePath();
     StdoutCapture out;
     int first = cache.getIconIndex(exe.c_str());
     int second = cache.getIconIndex(exe.c_str());
@@ -60,7 +56,7 @@ TEST(ImageListCashTest, SamePathTwiceGivesOneImage) {
 
 TEST(ImageListCashTest, PathsDifferingInCaseGetTwoImages) {
     CImageListCash cache;
-    std::string exe = OwnExePath();
+    std::string exe = ExePath();
     std::string upper = exe;
     std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
     ASSERT_NE(upper, exe);
@@ -75,7 +71,7 @@ TEST(ImageListCashTest, PathsDifferingInCaseGetTwoImages) {
 
 TEST(ImageListCashTest, MissingFileGetsTheErrorIconAndOneLogLine) {
     CImageListCash cache;
-    std::string exe = OwnExePath();
+    std::string exe = ExePath();
     const char missing[] = "C:\\no such folder\\gone.exe";
     ASSERT_EQ(cache.getIconIndex(exe.c_str()), 0);
 
@@ -115,7 +111,7 @@ TEST(ImageListCashTest, EmptyPathIsCachedLikeAnyOther) {
 // An icon the image list refuses leaves no path behind, so later paths still name their own images.
 TEST(ImageListCashTest, RefusedImageKeepsPathsAndImagesInStep) {
     CImageListCash cache;
-    std::string exe = OwnExePath();
+    std::string exe = ExePath();
     const char missing[] = "C:\\no such folder\\gone.exe";
 
     cache.m_imageList.DeleteImageList();  // an image list that takes nothing

@@ -1,162 +1,22 @@
-// Helpers of the control panel's tests: a panel hosted in a window of the test, target windows,
-// the process's standard output caught in a file, and answers to the message boxes the code shows.
+// Helpers of the panel's tests: a panel hosted in a window of the test, with its target windows; the
+// stdout capture and the message-box driver come along.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
 
-#include <cstdio>
-#include <functional>
+#include <array>
 #include <string>
 #include <vector>
 
 #include "copy/EidrelDlg.h"
 #include "panel/ControlDlg.h"
 #include "res/resource.h"
+#include "tests/common/ModalDriver.h"
+#include "tests/common/StdoutCapture.h"
 #include "tests/common/TestUtil.h"
 
 namespace panel_test {
-
-// Everything the process writes to its standard output while the object lives goes to a file.
-class StdoutCapture {
-public:
-    StdoutCapture() {
-        char dir[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, dir);
-        char file[MAX_PATH] = {};
-        ::GetTempFileNameA(dir, "out", 0, file);
-        path_ = file;
-        fflush(stdout);
-        saved_ = _dup(1);
-        int fd = _open(path_.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
-        _dup2(fd, 1);
-        _close(fd);
-    }
-    ~StdoutCapture() {
-        Stop();
-        ::DeleteFileA(path_.c_str());
-    }
-    StdoutCapture(const StdoutCapture&) = delete;
-    StdoutCapture& operator=(const StdoutCapture&) = delete;
-
-    // What was written so far.
-    std::string Text() const {
-        fflush(stdout);
-        return ReadFileText(path_);
-    }
-    // Occurrences of line (with its line end) in the output.
-    int Count(const std::string& line) const {
-        std::string text = Text();
-        int n = 0;
-        for (size_t pos = text.find(line); pos != std::string::npos; pos = text.find(line, pos + line.size())) ++n;
-        return n;
-    }
-    void Stop() {
-        if (saved_ < 0) return;
-        fflush(stdout);
-        _dup2(saved_, 1);
-        _close(saved_);
-        saved_ = -1;
-    }
-
-private:
-    std::string path_;
-    int saved_ = -1;
-};
-
-// A message box of this process, as it was shown.
-struct ShownBox {
-    std::string text;
-    std::string caption;
-    HWND owner = nullptr;
-};
-
-// While it lives, every message box of this thread is read and answered, in turn, with the given
-// answers (IDOK once they run out). A thread timer does it from inside the box's own message loop.
-class MessageBoxDriver {
-public:
-    explicit MessageBoxDriver(std::vector<int> answers = {}) : answers_(std::move(answers)) {
-        s_active = this;
-        timer_ = ::SetTimer(nullptr, 0, 20, &MessageBoxDriver::Tick);
-    }
-    ~MessageBoxDriver() {
-        ::KillTimer(nullptr, timer_);
-        s_active = nullptr;
-    }
-    MessageBoxDriver(const MessageBoxDriver&) = delete;
-    MessageBoxDriver& operator=(const MessageBoxDriver&) = delete;
-
-    std::vector<ShownBox> boxes;
-    // Called with each box before it is answered (while the code under test waits for the answer).
-    std::function<void(HWND)> onBox;
-
-private:
-    static bool IsMessageBox(HWND h) {
-        char cls[64] = {};
-        ::GetClassNameA(h, cls, sizeof(cls));
-        if (std::string(cls) != "#32770" || !::IsWindowVisible(h)) return false;
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(h, &pid);
-        if (pid != ::GetCurrentProcessId()) return false;
-        return ::GetDlgItem(h, IDOK) || ::GetDlgItem(h, IDYES) || ::GetDlgItem(h, IDNO);
-    }
-    static BOOL CALLBACK FindBox(HWND h, LPARAM lParam) {
-        auto* self = reinterpret_cast<MessageBoxDriver*>(lParam);
-        if (!IsMessageBox(h)) return TRUE;
-        for (HWND done : self->answered_) {
-            if (done == h) return TRUE;
-        }
-        ShownBox box;
-        box.caption = TextOf(h);
-        box.owner = ::GetWindow(h, GW_OWNER);
-        for (HWND c = ::GetWindow(h, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-            if (ClassNameOf(c) == "Static") box.text += TextOf(c);
-        }
-        self->boxes.push_back(box);
-        self->answered_.push_back(h);
-        if (self->onBox) self->onBox(h);
-        size_t n = self->boxes.size() - 1;
-        int answer = n < self->answers_.size() ? self->answers_[n] : IDOK;
-        ::PostMessageA(h, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(h, answer)));
-        return TRUE;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (s_active) ::EnumWindows(&MessageBoxDriver::FindBox, reinterpret_cast<LPARAM>(s_active));
-    }
-
-    std::vector<int> answers_;
-    std::vector<HWND> answered_;
-    UINT_PTR timer_ = 0;
-    static inline MessageBoxDriver* s_active = nullptr;
-};
-
-inline LRESULT CALLBACK PlainWndProc(HWND h, UINT m, WPARAM w, LPARAM l) { return ::DefWindowProcA(h, m, w, l); }
-
-// A top-level window of this thread with the given title, style and window rectangle.
-inline HWND CreateTopWindow(const char* title, DWORD style, int x, int y, int cx, int cy, DWORD exStyle = 0) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &PlainWndProc;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = "PanelTestWindow";
-        ::RegisterClassA(&wc);
-        registered = true;
-    }
-    return ::CreateWindowExA(exStyle, "PanelTestWindow", title, style, x, y, cx, cy, nullptr, nullptr,
-                             ::GetModuleHandleA(nullptr), nullptr);
-}
-
-// An ordinary window that passes every check of the pick.
-inline HWND CreateTarget(const char* title, int x = 120, int y = 80) {
-    return CreateTopWindow(title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, 320, 240);
-}
 
 // The panel created as child dialog 129 of a top-level window of the test, with its settings file
 // in a fresh folder. The global panel pointer is put back as it was when the host goes.
@@ -194,15 +54,26 @@ public:
         panel->m_vecData.clear();
     }
 
-    // A new target window, destroyed with the host (after the copies).
+    // A new target window, an ordinary one that passes every check of the pick; destroyed with the
+    // host (after the copies), like the windows handed to Own().
     HWND Target(const char* title, int x = 120, int y = 80) {
-        HWND h = CreateTarget(title, x, y);
-        targets.push_back(h);
-        return h;
+        return Own(CreateTopWindow(title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, 320, 240));
     }
     HWND Own(HWND h) {
         targets.push_back(h);
         return h;
+    }
+    // Targets "Alpha", "Bravo" and "Charlie", apart from each other, not yet picked.
+    std::array<HWND, 3> ThreeTargets() {
+        return {Target("Alpha", 60, 60), Target("Bravo", 200, 90), Target("Charlie", 340, 120)};
+    }
+    // Pins hwnd at half size the way the pick does, without its checks: a new record at the front.
+    CEidrelDlg* Pin(HWND hwnd) {
+        CEidrelData data;
+        data.m_strTitle = "Target";
+        panel->m_vecData.insert(panel->m_vecData.begin(), data);
+        panel->m_vecData.front().StartPin(hwnd, 1);
+        return panel->m_vecData.front().m_pDlg;
     }
 
     // Texts of column col of every row, top to bottom.
@@ -231,14 +102,5 @@ public:
 private:
     CControlDlg* saved_ = nullptr;
 };
-
-// Whether another registration of the combination is refused because someone holds it (1409).
-inline bool HotKeyTaken(UINT modifiers, UINT vk) {
-    if (::RegisterHotKey(nullptr, 0x7ABC, modifiers, vk)) {
-        ::UnregisterHotKey(nullptr, 0x7ABC);
-        return false;
-    }
-    return ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
-}
 
 }  // namespace panel_test

@@ -4,52 +4,16 @@
 
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "copy/MultiDisplay.h"
 #include "copy/PlatformQueries.h"
+#include "tests/common/StdoutCapture.h"
 #include "tests/common/TestUtil.h"
 
 namespace {
-
-// The process's standard output, caught in a temporary file while the object lives.
-class StdoutToFile {
-public:
-    StdoutToFile() {
-        char dir[MAX_PATH];
-        char path[MAX_PATH];
-        GetTempPathA(MAX_PATH, dir);
-        GetTempFileNameA(dir, "pqt", 0, path);
-        m_path = path;
-        fflush(stdout);
-        m_saved = _dup(_fileno(stdout));
-        int fd = _open(m_path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
-        _dup2(fd, _fileno(stdout));
-        _close(fd);
-    }
-    ~StdoutToFile() {
-        Stop();
-        DeleteFileA(m_path.c_str());
-    }
-    std::string Stop() {
-        if (m_saved >= 0) {
-            fflush(stdout);
-            _dup2(m_saved, _fileno(stdout));
-            _close(m_saved);
-            m_saved = -1;
-        }
-        return ReadFileText(m_path);
-    }
-
-private:
-    std::string m_path;
-    int m_saved = -1;
-};
 
 struct Monitor {
     HMONITOR handle;
@@ -98,8 +62,7 @@ TEST(PlatformQueriesTest, CompositionWrappersReachTheCompositionManager) {
 }
 
 TEST(PlatformQueriesTest, FrameRectangleFallsBackToTheWindowRectangle) {
-    HWND hwnd = CreateWindowExA(0, "Static", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 80, 300, 200, nullptr,
-                                nullptr, nullptr, nullptr);
+    HWND hwnd = CreateTopWindow("frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 80, 300, 200);
     ASSERT_NE(hwnd, nullptr);
     RECT window = {0, 0, 0, 0};
     GetWindowRect(hwnd, &window);
@@ -132,7 +95,7 @@ TEST(MultiDisplayTest, CountsEveryMonitorOnceAndLogsIt) {
     EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
     ASSERT_FALSE(monitors.empty());
 
-    StdoutToFile out;
+    StdoutCapture out;
     p->EnumMonitors();
     std::string text = out.Stop();
     EXPECT_EQ(p->m_nMonitorCount, static_cast<int>(monitors.size()));

@@ -5,12 +5,11 @@
 
 #include "app/Globals.h"
 #include "copy/PlatformQueries.h"
-#include "panel/ControlDlg.h"
 #include "panel/SelSizeDlg.h"
 #include "res/resource.h"
-#include "tests/unit/DialogScript.h"
+#include "tests/unit/PanelTestSupport.h"
 
-using namespace dialog_test;
+using panel_test::PanelHost;
 
 namespace {
 
@@ -19,46 +18,13 @@ constexpr UINT kMods = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
 constexpr UINT kTakenKey = VK_F9;
 constexpr UINT kFreeKey = VK_F10;
 
-// A hidden window that holds a combination, as another program would.
-class HotKeyHolder {
-public:
-    HotKeyHolder(UINT mods, UINT vk)
-        : m_hWnd(
-              ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr)),
-          m_bHeld(::RegisterHotKey(m_hWnd, 1, mods, vk) != FALSE)
-    {
-    }
-    ~HotKeyHolder()
-    {
-        if (m_bHeld) ::UnregisterHotKey(m_hWnd, 1);
-        ::DestroyWindow(m_hWnd);
-    }
-    bool Held() const { return m_bHeld; }
-
-private:
-    HWND m_hWnd;
-    bool m_bHeld;
-};
-
 bool IsFree(UINT vk)
 {
-    return HotKeyHolder(kMods, vk).Held();
-}
-bool Checked(HWND hDlg, int id)
-{
-    return ::SendDlgItemMessageA(hDlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return HotKeyFree(kMods, vk);
 }
 
-// Steps on a dialog object: once it is shown; once a message box over it has been answered (its
+// Steps on a dialog object besides WhenShown(): once a message box over it has been answered (its
 // text kept); once that box is gone.
-Script::Step WhenShown(const CWnd& dlg, std::function<void(HWND)> then)
-{
-    return [&dlg, then] {
-        if (!dlg.m_hWnd || !::IsWindowVisible(dlg.m_hWnd)) return false;
-        then(dlg.m_hWnd);
-        return true;
-    };
-}
 Script::Step AnswerBox(const CWnd& dlg, std::string* text)
 {
     return [&dlg, text] {
@@ -82,7 +48,7 @@ INT_PTR RunModal(CSelSizeDlg& dlg, Script& script, std::string* log = nullptr)
 {
     StdoutCapture out;
     INT_PTR result = script.RunWith([&] { return dlg.DoModal(); });
-    if (log) *log = out.Finish();
+    if (log) *log = out.Stop();
     EXPECT_TRUE(script.Finished()) << "steps done: " << script.StepsDone();
     return result;
 }
@@ -102,9 +68,9 @@ TEST(SelSizeDlgTest, OpensAtTheWorkAreaCornerShowingTheSettings)
     script.Then(WhenShown(dlg, [&](HWND h) {
         GetWindowRects(h, &rcFrame, &rcWindow);
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
-        anyRadio = Checked(h, IDC_RADIO_11) || Checked(h, IDC_RADIO_12) || Checked(h, IDC_RADIO_14);
-        leftClk = Checked(h, IDC_CHECK_LEFTCLK);
-        leftDblClk = Checked(h, IDC_CHECK_LEFTDBLCLK);
+        anyRadio = IsChecked(h, IDC_RADIO_11) || IsChecked(h, IDC_RADIO_12) || IsChecked(h, IDC_RADIO_14);
+        leftClk = IsChecked(h, IDC_CHECK_LEFTCLK);
+        leftDblClk = IsChecked(h, IDC_CHECK_LEFTDBLCLK);
         focusOnOk = ::GetFocus() == ::GetDlgItem(h, IDOK);
         shownKey = dlg.m_hotKeyCtrl.GetHotKeyName().GetString();
         PostClick(h, IDOK);
@@ -136,7 +102,7 @@ TEST(SelSizeDlgTest, OpensAtTheWorkAreaCornerShowingTheSettings)
 
 TEST(SelSizeDlgTest, OkRefusesATakenCombinationAndTakesAFreeOne)
 {
-    HotKeyHolder holder(kMods, kTakenKey);
+    HeldHotKey holder(kMods, kTakenKey);
     ASSERT_TRUE(holder.Held());
     CSelSizeDlg dlg;
     dlg.m_nIniSize = 0;
@@ -153,7 +119,7 @@ TEST(SelSizeDlgTest, OkRefusesATakenCombinationAndTakesAFreeOne)
         .Then(AnswerBox(dlg, &boxText))
         .Then(WhenBoxGone(dlg, [&](HWND h) {
             openAfterRefusal = ::IsWindowVisible(h) != FALSE;
-            radioKept = Checked(h, IDC_RADIO_14);
+            radioKept = IsChecked(h, IDC_RADIO_14);
             dlg.m_hotKeyCtrl.SetHotKeyForRegister(kFreeKey, kMods);
             PostClick(h, IDOK);
         }));
@@ -173,7 +139,7 @@ TEST(SelSizeDlgTest, OkRefusesATakenCombinationAndTakesAFreeOne)
 
 TEST(SelSizeDlgTest, DuplicateCheckAnswersAndCancelTakesNothing)
 {
-    HotKeyHolder holder(kMods, kTakenKey);
+    HeldHotKey holder(kMods, kTakenKey);
     ASSERT_TRUE(holder.Held());
     CSelSizeDlg dlg;
     dlg.m_nIniSize = 0;
@@ -220,19 +186,11 @@ class ShowPropertyDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_hParent =
-            ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(m_panel.Create(IDD_CONTROL_DIALOG, m_hParent));
+        ASSERT_TRUE(m_host.created);
         m_panel.m_nIniSize = 1;
         m_panel.m_nLeftDblClk = 1;
         m_panel.m_nWsHotKey = kFreeKey;
         m_panel.m_nWsModifiers = kMods;
-    }
-    void TearDown() override
-    {
-        m_panel.DestroyWindow();
-        ::DestroyWindow(m_hParent);
-        g_pControlDlg = m_pPrevious;
     }
     // Runs the panel's operation with the script; the property dialogs shown are found by caption.
     void Run(Script& script, std::string* log = nullptr)
@@ -242,7 +200,7 @@ protected:
             m_panel.showPropertyDialog();
             return 0;
         });
-        if (log) *log = out.Finish();
+        if (log) *log = out.Stop();
         EXPECT_TRUE(script.Finished()) << "steps done: " << script.StepsDone();
         EXPECT_EQ(g_bModalDialogOpen, 0);
     }
@@ -250,7 +208,7 @@ protected:
     {
         std::vector<HWND> found;
         for (HWND h : ThreadDialogs()) {
-            if (WindowTextOf(h) == "プロパティ設定") found.push_back(h);
+            if (TextOf(h) == "プロパティ設定") found.push_back(h);
         }
         return found;
     }
@@ -264,9 +222,8 @@ protected:
         };
     }
 
-    CControlDlg* m_pPrevious = g_pControlDlg; // before the panel's constructor replaces it
-    CControlDlg m_panel;
-    HWND m_hParent = nullptr;
+    PanelHost m_host;
+    CControlDlg& m_panel = *m_host.panel;
 };
 
 TEST_F(ShowPropertyDialogTest, OkRegistersThePickHotKeyAgainAndAsksForAWrite)
@@ -277,8 +234,8 @@ TEST_F(ShowPropertyDialogTest, OkRegistersThePickHotKeyAgainAndAsksForAWrite)
     Script script;
     script.Then(WhenOneShown([&](HWND h) {
         flagWhileShown = g_bModalDialogOpen;
-        radioShown = Checked(h, IDC_RADIO_12);
-        dblClkShown = Checked(h, IDC_CHECK_LEFTDBLCLK);
+        radioShown = IsChecked(h, IDC_RADIO_12);
+        dblClkShown = IsChecked(h, IDC_CHECK_LEFTDBLCLK);
         ::CheckRadioButton(h, IDC_RADIO_11, IDC_RADIO_14, IDC_RADIO_11);
         ::CheckDlgButton(h, IDC_CHECK_LEFTCLK, BST_CHECKED);
         PostClick(h, IDOK);
@@ -307,8 +264,7 @@ TEST_F(ShowPropertyDialogTest, CancelChangesNothingAndASecondRequestOpensNoSecon
     script
         .Then(WhenOneShown([&](HWND h) {
             ::CheckRadioButton(h, IDC_RADIO_11, IDC_RADIO_14, IDC_RADIO_14);
-            HWND hOther = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
-                                            nullptr, nullptr, nullptr);
+            HWND hOther = CreateTopWindow("", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
             ::SetForegroundWindow(hOther);
             otherInFront = ::GetForegroundWindow() == hOther;
             m_panel.showPropertyDialog(); // as a second double click on the tray icon would
@@ -340,7 +296,7 @@ TEST_F(ShowPropertyDialogTest, FailedRegistrationIsReportedAndTheValuesAreStillW
 {
     // The pick hotkey is held elsewhere: OK with it unchanged needs no test, so only the panel's own
     // registration finds out.
-    HotKeyHolder holder(kMods, kTakenKey);
+    HeldHotKey holder(kMods, kTakenKey);
     ASSERT_TRUE(holder.Held());
     m_panel.m_nWsHotKey = kTakenKey;
     HWND hDlg = nullptr;

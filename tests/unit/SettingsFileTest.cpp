@@ -82,14 +82,8 @@ TEST(ControlDlgIniTest, ReadsEveryKeyWithoutRegardToCase) {
 }
 
 TEST(ControlDlgIniTest, TakenHotKeyIsReportedOnceAndThePanelRunsOn) {
-    // Someone else holds Win+C for the whole test.
-    struct HeldHotKey {
-        BOOL held = ::RegisterHotKey(nullptr, 0x5151, MOD_WIN, 'C');
-        ~HeldHotKey() {
-            if (held) ::UnregisterHotKey(nullptr, 0x5151);
-        }
-    } other;
-    ASSERT_TRUE(other.held);
+    HeldHotKey other(MOD_WIN, 'C');  // someone else holds Win+C for the whole test
+    ASSERT_TRUE(other.Held());
     {
         PanelHost host;
         StdoutCapture out;
@@ -119,9 +113,8 @@ TEST(ControlDlgIniTest, WriteCreatesTheFiveKeysInOrder) {
     host.panel->m_nWsModifiers = 6;
     StdoutCapture out;
     host.panel->__writeIniFile();
-    out.Stop();
 
-    EXPECT_EQ(out.Text(), "CControlDlg::__writeIniFile()\n");
+    EXPECT_EQ(out.Stop(), "CControlDlg::__writeIniFile()\n");
     std::vector<std::string> expected = {"[SYSTEM]",     "INISIZE=1",   "LEFTCLK=0",
                                          "LEFTDBLCLK=1", "WSHOTKEY=81", "WSMODIFIERS=6"};
     EXPECT_EQ(Lines(ReadFileText(host.iniPath)), expected);
@@ -196,9 +189,8 @@ TEST(ControlDlgIniTest, EndAllPinWithoutCopiesWritesAtOnce) {
     host.panel->setIniFile(host.iniPath.c_str());
     StdoutCapture out;
     host.panel->endAllPin();
-    out.Stop();
 
-    EXPECT_EQ(out.Text(), "CControlDlg::__writeIniFile()\n");
+    EXPECT_EQ(out.Stop(), "CControlDlg::__writeIniFile()\n");
     std::vector<std::string> expected = {"[SYSTEM]",     "INISIZE=0",   "LEFTCLK=0",
                                          "LEFTDBLCLK=0", "WSHOTKEY=67", "WSMODIFIERS=8"};
     EXPECT_EQ(Lines(ReadFileText(host.iniPath)), expected);

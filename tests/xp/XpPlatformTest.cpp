@@ -4,52 +4,12 @@
 
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-
-#include <cstdio>
-#include <string>
-
 #include "copy/EidrelData.h"
 #include "copy/EidrelDlg.h"
-#include "copy/MultiDisplay.h"
 #include "copy/PlatformQueries.h"
 #include "tests/common/TestUtil.h"
 
 namespace {
-
-class StdoutToFile {
-public:
-    StdoutToFile() {
-        char dir[MAX_PATH];
-        char path[MAX_PATH];
-        GetTempPathA(MAX_PATH, dir);
-        GetTempFileNameA(dir, "xpt", 0, path);
-        m_path = path;
-        fflush(stdout);
-        m_saved = _dup(_fileno(stdout));
-        int fd = _open(m_path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
-        _dup2(fd, _fileno(stdout));
-        _close(fd);
-    }
-    ~StdoutToFile() {
-        Stop();
-        DeleteFileA(m_path.c_str());
-    }
-    std::string Stop() {
-        if (m_saved >= 0) {
-            fflush(stdout);
-            _dup2(m_saved, _fileno(stdout));
-            _close(m_saved);
-            m_saved = -1;
-        }
-        return ReadFileText(m_path);
-    }
-
-private:
-    std::string m_path;
-    int m_saved = -1;
-};
 
 bool DwmLoaded() { return GetModuleHandleA("dwmapi.dll") != nullptr; }
 
@@ -76,8 +36,7 @@ TEST(XpPlatformTest, CompositionWrappersRefuseWithoutLoadingTheLibrary) {
     EXPECT_EQ(size.cy, 34);
     EXPECT_EQ(SafeDwmUnregisterThumbnail(thumb), -1);
 
-    HWND hwnd = CreateWindowExA(0, "Static", "frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 80, 300, 200, nullptr,
-                                nullptr, nullptr, nullptr);
+    HWND hwnd = CreateTopWindow("frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 80, 300, 200);
     ASSERT_NE(hwnd, nullptr);
     RECT window = {0, 0, 0, 0};
     GetWindowRect(hwnd, &window);
@@ -94,21 +53,8 @@ TEST(XpPlatformTest, CompositionWrappersRefuseWithoutLoadingTheLibrary) {
     EXPECT_FALSE(DwmLoaded());
 }
 
-TEST(XpPlatformTest, OneMonitorIsCountedAsPrimary) {
-    CMultiDisplay::ReleaseInstance();
-    StdoutToFile out;
-    CMultiDisplay::GetInstance()->EnumMonitors();
-    std::string text = out.Stop();
-    EXPECT_EQ(g_pMultiDisplay->m_nMonitorCount, 1);
-    EXPECT_NE(text.find("Flag = 1\n"), std::string::npos) << text;
-    EXPECT_EQ(text.find("Flag = 0\n"), std::string::npos) << text;
-    EXPECT_EQ(text.rfind("rcMonitor top=0, left=0, ", 0), 0u) << text;
-    CMultiDisplay::ReleaseInstance();
-}
-
 TEST(XpPlatformTest, CopyWorksWithoutComposition) {
-    HWND target = CreateWindowExA(0, "Static", "Xp", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 800, 600, nullptr,
-                                  nullptr, nullptr, nullptr);
+    HWND target = CreateTopWindow("Xp", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 800, 600);
     ASSERT_NE(target, nullptr);
     CEidrelData data;
     data.m_strTitle = "Xp";
