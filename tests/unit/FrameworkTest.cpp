@@ -214,3 +214,31 @@ TEST(FrameworkTest, StringFormatReplaceAndResources) {
     EXPECT_FALSE(r.LoadString(9999));
     EXPECT_TRUE(r.IsEmpty());
 }
+
+TEST(FrameworkTest, UnplacedDialogIsCentredOverItsOwnerInsideTheWorkArea) {
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    // An owner in the middle of the work area: the dialog is centred over it.
+    HWND owner = CreateTopWindow("owner", WS_OVERLAPPED | WS_VISIBLE, (work.left + work.right) / 2 - 200,
+                                 (work.top + work.bottom) / 2 - 150, 400, 300);
+    CDialog centred(IDD_ABOUTBOX);
+    ASSERT_TRUE(centred.Create(IDD_ABOUTBOX, owner));
+    RECT ro, rd;
+    GetWindowRect(owner, &ro);
+    GetWindowRect(centred.m_hWnd, &rd);
+    EXPECT_LE(std::abs((rd.left + rd.right) / 2 - (ro.left + ro.right) / 2), 1);
+    EXPECT_LE(std::abs((rd.top + rd.bottom) / 2 - (ro.top + ro.bottom) / 2), 1);
+    centred.DestroyWindow();
+
+    // An owner in the bottom-right corner: the dialog stays inside the work area.
+    MoveWindow(owner, work.right - 150, work.bottom - 100, 400, 300, TRUE);
+    CDialog clamped(IDD_ABOUTBOX);
+    ASSERT_TRUE(clamped.Create(IDD_ABOUTBOX, owner));
+    GetWindowRect(clamped.m_hWnd, &rd);
+    EXPECT_LE(rd.right, work.right);
+    EXPECT_LE(rd.bottom, work.bottom);
+    EXPECT_GE(rd.left, work.left);
+    EXPECT_GE(rd.top, work.top);
+    clamped.DestroyWindow();
+    DestroyWindow(owner);
+}
