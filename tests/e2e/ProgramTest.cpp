@@ -387,3 +387,71 @@ TEST_F(ProgramTest, EscOnTheShownMainWindowEndsTheProgramThroughTheClosePath) {
     EXPECT_FALSE(target.Layered());
     EXPECT_EQ(ReadFileText(prog.IniPath()), kDefaultIni);
 }
+
+// A real window that stops answering holds the program no longer than the capture's probe: the copy keeps
+// its old picture meanwhile, and once the window answers again the copy still gives it back.
+TEST_F(ProgramTest, HungTargetDoesNotFreezeTheProgram) {
+    ASSERT_TRUE(prog.Start());
+    ASSERT_TRUE(target.Start("--hang-on-request"));
+    HWND copy = prog.PinCopy(target.hwnd);
+    ASSERT_NE(copy, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return target.Layered(); }, 3000));
+
+    ASSERT_TRUE(PostMessageA(target.hwnd, RegisterWindowMessageA(fixture::kHangMessageName), 4000, 0));
+    const DWORD hungAt = GetTickCount();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !SendMessageTimeoutA(target.hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, nullptr); }, 3000));
+    // Over three seconds of the hang (three or so refresh ticks) the program answers every time, both a sent
+    // message (answered even from inside a send of its own) and posted ones (only from its message loop):
+    // the property dialog opens and closes again on the tray's double click and the cancel button.
+    int answered = 0;
+    while (GetTickCount() - hungAt < 3000) {
+        const DWORD sentAt = GetTickCount();
+        ASSERT_NE(SendMessageTimeoutA(prog.main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1500, nullptr), 0)
+            << "no answer within " << GetTickCount() - sentAt << " ms, " << sentAt - hungAt << " ms into the hang";
+        const DWORD postedAt = GetTickCount();
+        PostMessageA(prog.main, kTrayNotify, 0, WM_LBUTTONDBLCLK);
+        HWND dlg = WaitForDialog(prog.proc.pid, "プロパティ設定", 1500);
+        ASSERT_NE(dlg, nullptr) << postedAt - hungAt << " ms into the hang";
+        PostClick(dlg, IDCANCEL);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dlg); }, 1500)) << postedAt - hungAt << " ms into the hang";
+        ++answered;
+    }
+    EXPECT_GE(answered, 3);
+
+    // Recovered: closing the copy gives the real window back.
+    ASSERT_TRUE(SendMessageTimeoutA(target.hwnd, WM_NULL, 0, 0, SMTO_NORMAL, kTimeout, nullptr));
+    EXPECT_TRUE(IsWindow(copy));
+    PostMessageA(copy, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(copy); }, kTimeout));
+    EXPECT_FALSE(target.Layered());
+    EXPECT_TRUE(prog.Exit());
+}
+
+// "終了" while the property dialog is open ends the copies at once, but the dialog's loop runs on until the
+// dialog is closed, and a window may be picked meanwhile: it is given back when the main window goes.
+TEST_F(ProgramTest, WindowPickedAfterExitWhileThePropertyDialogIsOpenIsGivenBack) {
+    ASSERT_TRUE(prog.Start());
+    Fixture first;
+    ASSERT_TRUE(first.Start("--title=First --pos=500,50,400,300"));
+    ASSERT_TRUE(target.Start("--pos=50,50,400,300"));
+    ASSERT_NE(prog.PinCopy(first.hwnd), nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return first.Layered(); }, 3000));
+    PostMessageA(prog.main, kTrayNotify, 0, WM_LBUTTONDBLCLK);
+    HWND dlg = WaitForDialog(prog.proc.pid, "プロパティ設定");
+    ASSERT_NE(dlg, nullptr);
+
+    PostMessageA(prog.main, WM_COMMAND, MAKEWPARAM(kCmdExit, 0), 0);
+    // The close path has run once the copy made before is given back.
+    ASSERT_TRUE(PumpUntil([&] { return !first.Layered(); }, kTimeout));
+    EXPECT_TRUE(prog.proc.Running());
+    ASSERT_NE(prog.PinCopy(target.hwnd), nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return target.Layered(); }, 3000));
+
+    ASSERT_TRUE(Dismiss(dlg, IDCANCEL));
+    DWORD code = 1;
+    EXPECT_TRUE(prog.proc.WaitExit(kTimeout, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(target.Layered());
+    EXPECT_FALSE(first.Layered());
+}

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
@@ -414,6 +415,45 @@ TEST_F(EidrelDlgTest, LayeredWindowGetsItsOwnAlphaBack) {
     EXPECT_EQ(l.alpha, 200);
     EXPECT_EQ(l.key, RGB(1, 2, 3));
     EXPECT_EQ(l.flags, static_cast<DWORD>(LWA_ALPHA | LWA_COLORKEY));
+}
+
+namespace {
+
+// Draws a layered window as its program would without attributes: an opaque green picture of its own size,
+// through UpdateLayeredWindow. Whether the system took it.
+bool DrawWithUpdateLayeredWindow(HWND hwnd) {
+    const RECT rc = WindowRectOf(hwnd);
+    SIZE size = {rc.right - rc.left, rc.bottom - rc.top};
+    POINT at = {rc.left, rc.top}, origin = {0, 0};
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::fill_n(static_cast<DWORD*>(bits), size.cx * size.cy, 0xFF00FF00u);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const BOOL ok = UpdateLayeredWindow(hwnd, screen, &at, &size, mem, &origin, 0, &blend, ULW_ALPHA);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return ok != FALSE;
+}
+
+}  // namespace
+
+TEST_F(EidrelDlgTest, WindowDrawnWithUpdateLayeredWindowCanDrawItselfAgainAfterTheCopy) {
+    HWND target = Target(kTargetRect, WS_EX_LAYERED);
+    ASSERT_TRUE(DrawWithUpdateLayeredWindow(target));
+    ASSERT_FALSE(LayeredOf(target).ok);  // no attributes to save
+    CEidrelData data;
+    data.StartPin(target, 1);
+    ASSERT_NE(data.m_pDlg, nullptr);
+    data.EndPin();
+    EXPECT_TRUE(GetWindowLongA(target, GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_TRUE(DrawWithUpdateLayeredWindow(target));
 }
 
 TEST_F(EidrelDlgTest, CopyIsDeletedOnceAndAVanishedRealWindowIsLeftAlone) {
