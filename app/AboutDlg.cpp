@@ -22,8 +22,7 @@ char g_szModuleFile[MAX_PATH];
 
 // After a cut at the buffer's end, drops a lead byte whose trail byte was cut off, so that the text
 // never ends in half a double-byte character.
-void DropDanglingLeadByte(char* psz)
-{
+void DropDanglingLeadByte(char* psz) {
     const size_t n = std::strlen(psz);
     size_t i = 0;
     while (i < n) {
@@ -45,14 +44,12 @@ CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
 CAboutDlg::~CAboutDlg() = default;
 
-void CAboutDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CAboutDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Text(pDX, IDC_STATIC_VERSION, m_strVersion);
 }
 
-BOOL CAboutDlg::OnInitDialog()
-{
+BOOL CAboutDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
     CString strPortable = "[PORTABLE版]";
@@ -71,8 +68,7 @@ BOOL CAboutDlg::OnInitDialog()
     return TRUE;
 }
 
-BOOL CAboutDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-{
+BOOL CAboutDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     if (message == WM_NOTIFY) {
         NMHDR* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
         if (pNMHDR && pNMHDR->idFrom == IDC_SYSLINK1 && pNMHDR->code == static_cast<UINT>(NM_CLICK)) {
@@ -83,19 +79,16 @@ BOOL CAboutDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
     return CDialog::OnWndMsg(message, wParam, lParam, pResult);
 }
 
-void CAboutDlg::OnNMClickSyslink(NMHDR*, LRESULT* pResult)
-{
+void CAboutDlg::OnNMClickSyslink(NMHDR*, LRESULT* pResult) {
     OpenHomePage(m_hWnd);
     *pResult = 0;
 }
 
-void OpenHomePage(HWND hWndOwner)
-{
+void OpenHomePage(HWND hWndOwner) {
     ::ShellExecuteA(hWndOwner, "open", kHomePageUrl, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-const char* GetVersionString()
-{
+const char* GetVersionString() {
     if (g_bVersionLoaded == 1) return g_szVersion;
 
     std::memset(g_szVersion, 0, sizeof(g_szVersion));

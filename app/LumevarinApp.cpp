@@ -29,12 +29,14 @@ bool ReadInt(const char* p, int* pValue) {
     return true;
 }
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 // The largest refresh setting whose period (n x 100 ms) still fits a signed 32-bit millisecond count.
 constexpr int kMaxRefreshInterval = INT_MAX / 100;
 
-}  // namespace
+} // namespace
 
 CLumevarinApp::CLumevarinApp() : CWinApp(nullptr) {}
 
@@ -45,7 +47,7 @@ void ParseCommandLine(int argc, char** argv) {
         std::snprintf(label, sizeof(label), "%d番目の引数", i);
         printf("%s=%s\n", label, arg);
 
-        if (std::strcmp(arg, "-D583") == 0) {  // the whole argument, terminator included
+        if (std::strcmp(arg, "-D583") == 0) { // the whole argument, terminator included
             g_bDebugMode = 1;
             printf("DEBUGMODE ON\n");
         }
@@ -83,9 +85,13 @@ int StartPortable(const char* pszProgramPath) {
     return 1;
 }
 
-int StartPortable() { return StartPortable(__argc > 0 ? __argv[0] : ""); }
+int StartPortable() {
+    return StartPortable(__argc > 0 ? __argv[0] : "");
+}
 
-BOOL WINAPI ConsoleCtrlHandler(DWORD) { return TRUE; }
+BOOL WINAPI ConsoleCtrlHandler(DWORD) {
+    return TRUE;
+}
 
 BOOL CLumevarinApp::InitInstance() {
     AfxEnableControlContainer();

@@ -13,7 +13,8 @@ public:
 
 extern CLumevarinApp theApp;
 
-// Reads the switches "-D583", "-CLONE<letter>" and "-T<n>" of argv[1..argc-1] into the globals, logging as it goes.
+// Reads the switches "-D583", "-CLONE<letter>" and "-T<n>" of argv[1..argc-1] into the globals, logging as it
+// goes.
 void ParseCommandLine(int argc, char** argv);
 // Makes the directory of the program's path (argument 0) the current directory; always 1.
 int StartPortable();

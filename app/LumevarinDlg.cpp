@@ -17,7 +17,7 @@ UINT g_nTaskbarCreatedMsg = 0;
 namespace {
 // Attempts of AddTrayIcon while the shell keeps timing out; timer 101 tries again every second anyway.
 constexpr int kTrayAddTimeoutRetries = 3;
-}  // namespace
+} // namespace
 
 void MakeTrayTipText(const char* pszHotKeyName, char* szTip, size_t cbTip) {
     CString text;
@@ -232,7 +232,9 @@ void CLumevarinDlg::OnPaint() {
     ::EndPaint(m_hWnd, &ps);
 }
 
-HCURSOR CLumevarinDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+HCURSOR CLumevarinDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
 
 void CLumevarinDlg::OnDestroy() {
     Default();
@@ -256,8 +258,10 @@ void CLumevarinDlg::PostNcDestroy() {
 
 void CLumevarinDlg::OnWindowPosChanging(WINDOWPOS* lpwndpos) {
     Default();
-    if (m_bVisible) lpwndpos->flags |= SWP_SHOWWINDOW;
-    else lpwndpos->flags &= ~SWP_SHOWWINDOW;
+    if (m_bVisible)
+        lpwndpos->flags |= SWP_SHOWWINDOW;
+    else
+        lpwndpos->flags &= ~SWP_SHOWWINDOW;
 }
 
 void CLumevarinDlg::OnMenuMainPanel() {
@@ -294,8 +298,7 @@ void CLumevarinDlg::OnClose() {
     Default();
 }
 
-void CLumevarinDlg::OnMenuProperty()
-{
+void CLumevarinDlg::OnMenuProperty() {
     m_ctrlDlg.showPropertyDialog();
     // Values confirmed after the close path wrote the settings would go with the panel's timer.
     if (m_bClosing && m_ctrlDlg.m_bIniWritePending) m_ctrlDlg.__writeIniFile();
@@ -306,7 +309,9 @@ void CLumevarinDlg::OnMenuVersion() {
     dlgAbout.DoModal();
 }
 
-void CLumevarinDlg::OnOK() { ShowMainWindow(FALSE); }
+void CLumevarinDlg::OnOK() {
+    ShowMainWindow(FALSE);
+}
 
 void CLumevarinDlg::OnCancel() {
     if (m_bClosing) {

@@ -9,7 +9,7 @@
 #include "panel/ControlDlg.h"
 
 // Callback message of the tray icon.
-constexpr UINT WM_TRAYNOTIFY = WM_USER + 100;  // 0x464
+constexpr UINT WM_TRAYNOTIFY = WM_USER + 100; // 0x464
 // Tooltip and tray refresh timer of the main window.
 constexpr UINT_PTR kTrayTimerId = 101;
 // Byte size of the tray record as the shell is given it.

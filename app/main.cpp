@@ -6,4 +6,6 @@
 
 CLumevarinApp theApp;
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow) { return AfxWinMain(hInstance, nCmdShow); }
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow) {
+    return AfxWinMain(hInstance, nCmdShow);
+}

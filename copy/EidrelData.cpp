@@ -54,8 +54,8 @@ void CEidrelData::StartPin(HWND hWndTarget, int nIniSize) {
         m_rectWin = RECT{x, y, x + w, y + h};
     }
 
-    m_pDlg->MoveWindow(m_rectWin.left, m_rectWin.top, m_rectWin.right - m_rectWin.left, m_rectWin.bottom - m_rectWin.top,
-                       TRUE);
+    m_pDlg->MoveWindow(m_rectWin.left, m_rectWin.top, m_rectWin.right - m_rectWin.left,
+                       m_rectWin.bottom - m_rectWin.top, TRUE);
     m_pDlg->m_strTitle = m_strTitle;
     m_pDlg->m_rectTarget = m_rectTarget;
     m_pDlg->SetTarget(hWndTarget);
@@ -71,7 +71,8 @@ void CEidrelData::EndPin() {
 
     m_rectWin = m_pDlg->m_rectWindow;
     m_rectTarget = m_pDlg->m_rectTarget;
-    printf("■■m_rectWin.top=%d, m_rectWin.left=%d\n", static_cast<int>(m_rectWin.top), static_cast<int>(m_rectWin.left));
+    printf("■■m_rectWin.top=%d, m_rectWin.left=%d\n", static_cast<int>(m_rectWin.top),
+           static_cast<int>(m_rectWin.left));
 
     // Gives the real window back; the copy window object deletes itself inside the call.
     m_pDlg->DestroyWindow();

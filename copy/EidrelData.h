@@ -1,4 +1,5 @@
-// Record of one window copy: the real window, the texts listed for it, the kept rectangles and the copy window.
+// Record of one window copy: the real window, the texts listed for it, the kept rectangles and the copy
+// window.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +16,8 @@ public:
     virtual ~CEidrelData();
 
     // Pins a copy of hWndTarget; nIniSize 1 = half, 2 = quarter, anything else = full size.
-    // Gives up, leaving the real window untouched and the record unpinned, when the copy window cannot be made.
+    // Gives up, leaving the real window untouched and the record unpinned, when the copy window cannot be
+    // made.
     void StartPin(HWND hWndTarget, int nIniSize);
     // Ends the copy (program exit): keeps the rectangles, gives the real window back, tells the panel.
     void EndPin();

@@ -111,7 +111,8 @@ BOOL CEidrelDlg::OnInitDialog() {
 
 void CEidrelDlg::SetTarget(HWND hWndTarget) {
     m_hTarget = hWndTarget;
-    if (m_rectTarget.right == m_rectTarget.left && m_rectTarget.bottom == m_rectTarget.top && ::IsWindow(m_hTarget)) {
+    if (m_rectTarget.right == m_rectTarget.left && m_rectTarget.bottom == m_rectTarget.top &&
+        ::IsWindow(m_hTarget)) {
         ::GetWindowRect(m_hTarget, &m_rectTarget);
     }
     if (::IsWindow(m_hTarget)) {
@@ -120,7 +121,8 @@ void CEidrelDlg::SetTarget(HWND hWndTarget) {
         m_lSavedExStyle = ::GetWindowLongA(m_hTarget, GWL_EXSTYLE);
         m_bSavedLayered = FALSE;
         if (m_lSavedExStyle & WS_EX_LAYERED) {
-            m_bSavedLayered = ::GetLayeredWindowAttributes(m_hTarget, &m_crSavedKey, &m_bySavedAlpha, &m_dwSavedLayeredFlags);
+            m_bSavedLayered = ::GetLayeredWindowAttributes(m_hTarget, &m_crSavedKey, &m_bySavedAlpha,
+                                                           &m_dwSavedLayeredFlags);
         }
 
         CString strCaption;
@@ -193,7 +195,7 @@ void CEidrelDlg::OnDestroy() {
 
 void CEidrelDlg::PostNcDestroy() {
     CDialogEx::PostNcDestroy();
-    if (m_bCreatingForPin) return;  // a failed creation: the pin step frees the object
+    if (m_bCreatingForPin) return; // a failed creation: the pin step frees the object
     delete this;
 }
 
@@ -201,7 +203,9 @@ void CEidrelDlg::OnOK() {
     // Enter leaves the copy open.
 }
 
-void CEidrelDlg::OnCancel() { OnClose(); }
+void CEidrelDlg::OnCancel() {
+    OnClose();
+}
 
 void CEidrelDlg::OnClose() {
     if (g_pControlDlg) g_pControlDlg->removeDataByWindow(this);

@@ -12,9 +12,11 @@ constexpr DWORD kInputIdleWaitMs = 1000;
 constexpr UINT kProbeTimeoutMs = 500;
 
 // A scale that later arithmetic may divide by or multiply with.
-bool IsUsableScale(double d) { return std::isfinite(d) && d > 0.0; }
+bool IsUsableScale(double d) {
+    return std::isfinite(d) && d > 0.0;
+}
 
-}  // namespace
+} // namespace
 
 BOOL CEidrelDlg::IsTargetInputIdle() {
     DWORD dwProcessId = 0;
@@ -58,8 +60,8 @@ void CEidrelDlg::CalcFrameOffsets() {
     m_nBottomOffset = nFrame;
     m_nYOffset = nFrame + nCaption;
 
-    printf("WH=%d, CH=%d, TITLE=%d, FRAMEY=%d, FIXFRAMY=%d, SIZEY=%d\n", nWindowHeight, nClientHeight, nCaption, nFrameY,
-           nFixFrameY, nSizeY);
+    printf("WH=%d, CH=%d, TITLE=%d, FRAMEY=%d, FIXFRAMY=%d, SIZEY=%d\n", nWindowHeight, nClientHeight,
+           nCaption, nFrameY, nFixFrameY, nSizeY);
     printf("XOFFSET=%d, YOFFSET=%d\n", m_nXOffset, m_nYOffset);
 }
 
@@ -137,8 +139,8 @@ void CEidrelDlg::CaptureTarget() {
     } else {
         ::SetStretchBltMode(hdcCache, HALFTONE);
         ::SetBrushOrgEx(hdcCache, 0, 0, nullptr);
-        ::StretchBlt(hdcCache, 0, 0, nCacheWidth, nCacheHeight, hdcFull, m_nXOffset, m_nYOffset, nContentWidth,
-                     nContentHeight, SRCCOPY);
+        ::StretchBlt(hdcCache, 0, 0, nCacheWidth, nCacheHeight, hdcFull, m_nXOffset, m_nYOffset,
+                     nContentWidth, nContentHeight, SRCCOPY);
     }
 
     // Only the cache outlives the pass.
@@ -193,8 +195,8 @@ void CEidrelDlg::OnPaint() {
         if (nClientWidth == nSrcWidth && nClientHeight == nSrcHeight) {
             ::BitBlt(hdc, 0, 0, nClientWidth, nClientHeight, hdcMem, nSrcLeft, nSrcTop, SRCCOPY);
         } else {
-            ::StretchBlt(hdc, 0, 0, nClientWidth, nClientHeight, hdcMem, nSrcLeft, nSrcTop, nSrcWidth, nSrcHeight,
-                         SRCCOPY);
+            ::StretchBlt(hdc, 0, 0, nClientWidth, nClientHeight, hdcMem, nSrcLeft, nSrcTop, nSrcWidth,
+                         nSrcHeight, SRCCOPY);
         }
     }
 

@@ -7,7 +7,7 @@ namespace {
 
 constexpr int kMaxSearchDepth = 10;
 
-}  // namespace
+} // namespace
 
 BOOL CALLBACK EnumChildProc(HWND hwnd, LPARAM lParam) {
     reinterpret_cast<CEidrelDlg*>(lParam)->AddChildInfo(hwnd);

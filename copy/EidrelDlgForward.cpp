@@ -10,7 +10,7 @@ namespace {
 
 enum class ForwardKind { ButtonUp, Click, DoubleClick };
 
-}  // namespace
+} // namespace
 
 POINT CEidrelDlg::MapToTarget(int x, int y) {
     RECT rcTarget = {0, 0, 0, 0};
@@ -57,8 +57,8 @@ static void MoveTargetBy(HWND hTarget, HWND hCopy, int x, int y, POINT ptTarget)
     ::ClientToScreen(hCopy, &ptCursor);
     RECT rc = {0, 0, 0, 0};
     ::GetWindowRect(hTarget, &rc);
-    ::MoveWindow(hTarget, rc.left + ptCursor.x - ptTarget.x, rc.top + ptCursor.y - ptTarget.y, rc.right - rc.left,
-                 rc.bottom - rc.top, FALSE);
+    ::MoveWindow(hTarget, rc.left + ptCursor.x - ptTarget.x, rc.top + ptCursor.y - ptTarget.y,
+                 rc.right - rc.left, rc.bottom - rc.top, FALSE);
 }
 
 static bool HasClientArea(HWND hWnd) {
@@ -104,17 +104,24 @@ static void Forward(CEidrelDlg* pDlg, int x, int y, ForwardKind kind) {
     ::PostMessageA(hChild, WM_LBUTTONUP, 0, lParam);
 }
 
-void CEidrelDlg::ForwardButtonUp(int x, int y) { Forward(this, x, y, ForwardKind::ButtonUp); }
+void CEidrelDlg::ForwardButtonUp(int x, int y) {
+    Forward(this, x, y, ForwardKind::ButtonUp);
+}
 
-void CEidrelDlg::ForwardClick(int x, int y) { Forward(this, x, y, ForwardKind::Click); }
+void CEidrelDlg::ForwardClick(int x, int y) {
+    Forward(this, x, y, ForwardKind::Click);
+}
 
-void CEidrelDlg::ForwardDoubleClick(int x, int y) { Forward(this, x, y, ForwardKind::DoubleClick); }
+void CEidrelDlg::ForwardDoubleClick(int x, int y) {
+    Forward(this, x, y, ForwardKind::DoubleClick);
+}
 
 void CEidrelDlg::OnLButtonUp(UINT, POINT point) {
     printf("MouseUp left x=%d, y=%d\n", static_cast<int>(point.x), static_cast<int>(point.y));
     ::ReleaseCapture();
     m_bLButtonDown = FALSE;
-    if (g_pControlDlg && g_pControlDlg->m_nLeftClk != 0 && ::IsWindowEnabled(m_hTarget)) ForwardClick(point.x, point.y);
+    if (g_pControlDlg && g_pControlDlg->m_nLeftClk != 0 && ::IsWindowEnabled(m_hTarget))
+        ForwardClick(point.x, point.y);
     Default();
 }
 
@@ -126,10 +133,12 @@ void CEidrelDlg::OnLButtonDblClk(UINT, POINT point) {
 }
 
 void CEidrelDlg::OnMouseMove(UINT nFlags, POINT point) {
-    printf("MouseMove nFlags=0x%08x, left x=%d, y=%d\n", nFlags, static_cast<int>(point.x), static_cast<int>(point.y));
+    printf("MouseMove nFlags=0x%08x, left x=%d, y=%d\n", nFlags, static_cast<int>(point.x),
+           static_cast<int>(point.y));
     if (nFlags & MK_LBUTTON) {
         // Drag step of the zoomed view: the picture follows the mouse.
-        if (m_bLButtonDown && !(m_nZoomX == 100 && m_nZoomY == 100) && (point.x != m_nLastX || point.y != m_nLastY)) {
+        if (m_bLButtonDown && !(m_nZoomX == 100 && m_nZoomY == 100) &&
+            (point.x != m_nLastX || point.y != m_nLastY)) {
             int dX = m_nLastX - point.x;
             int dY = m_nLastY - point.y;
             RECT rc = {0, 0, 0, 0};

@@ -8,7 +8,7 @@ constexpr DWORD kThumbDestination = 0x01;
 constexpr DWORD kThumbSource = 0x02;
 constexpr DWORD kThumbAll = 0x1F;
 
-}  // namespace
+} // namespace
 
 void CEidrelDlg::RegisterThumbnail() {
     if (SafeDwmRegisterThumbnail(m_hWnd, m_hTarget, &m_hThumbnail) < 0) return;
@@ -76,7 +76,9 @@ void CEidrelDlg::SetThumbnailClientSource() {
     SetThumbnailSource(source);
 }
 
-void CEidrelDlg::UnregisterThumbnail() { SafeDwmUnregisterThumbnail(m_hThumbnail); }
+void CEidrelDlg::UnregisterThumbnail() {
+    SafeDwmUnregisterThumbnail(m_hThumbnail);
+}
 
 void CEidrelDlg::OnSize(UINT, int, int) {
     Default();

@@ -9,10 +9,14 @@ namespace {
 constexpr int kPanLimit = 10000;
 constexpr short kWheelNotch = 120;
 
-int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+int Clamp(int v, int lo, int hi) {
+    return v < lo ? lo : v > hi ? hi : v;
+}
 
 // A scale that the pan may be divided by (see CaptureTarget: only such scales are ever stored).
-bool IsUsableScale(double d) { return std::isfinite(d) && d > 0.0; }
+bool IsUsableScale(double d) {
+    return std::isfinite(d) && d > 0.0;
+}
 
 // One axis of the zoom source: its size, its start, and the pan rewritten at the picture's edges.
 void CalcAxis(int nPicture, int nZoom, double dScale, int& nPan, int& nSrcStart, int& nSrcSize) {
@@ -32,7 +36,7 @@ void CalcAxis(int nPicture, int nZoom, double dScale, int& nPan, int& nSrcStart,
     }
 }
 
-}  // namespace
+} // namespace
 
 void CEidrelDlg::ResetZoom() {
     m_nZoomX = 100;

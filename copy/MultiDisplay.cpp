@@ -15,7 +15,9 @@ void CMultiDisplay::ReleaseInstance() {
     g_pMultiDisplay = nullptr;
 }
 
-void CMultiDisplay::EnumMonitors() { ::EnumDisplayMonitors(nullptr, nullptr, MonitorEnumProc, reinterpret_cast<LPARAM>(this)); }
+void CMultiDisplay::EnumMonitors() {
+    ::EnumDisplayMonitors(nullptr, nullptr, MonitorEnumProc, reinterpret_cast<LPARAM>(this));
+}
 
 BOOL CALLBACK MonitorEnumProc(HMONITOR hMonitor, HDC, RECT* pRect, LPARAM lParam) {
     CMultiDisplay* pThis = reinterpret_cast<CMultiDisplay*>(lParam);
@@ -29,13 +31,15 @@ BOOL CALLBACK MonitorEnumProc(HMONITOR hMonitor, HDC, RECT* pRect, LPARAM lParam
         ::ZeroMemory(&mi, sizeof(mi));
     }
     printf("rcMonitor top=%d, left=%d, bottom=%d, right=%d\n", static_cast<int>(mi.rcMonitor.top),
-           static_cast<int>(mi.rcMonitor.left), static_cast<int>(mi.rcMonitor.bottom), static_cast<int>(mi.rcMonitor.right));
+           static_cast<int>(mi.rcMonitor.left), static_cast<int>(mi.rcMonitor.bottom),
+           static_cast<int>(mi.rcMonitor.right));
     printf("rcWork top=%d, left=%d, bottom=%d, right=%d\n", static_cast<int>(mi.rcWork.top),
-           static_cast<int>(mi.rcWork.left), static_cast<int>(mi.rcWork.bottom), static_cast<int>(mi.rcWork.right));
+           static_cast<int>(mi.rcWork.left), static_cast<int>(mi.rcWork.bottom),
+           static_cast<int>(mi.rcWork.right));
     printf("Flag = %d\n", static_cast<int>(mi.dwFlags));
     RECT rc = {0, 0, 0, 0};
     if (pRect) rc = *pRect;
-    printf("rcMonitor top=%d, left=%d, bottom=%d, right=%d\n", static_cast<int>(rc.top), static_cast<int>(rc.left),
-           static_cast<int>(rc.bottom), static_cast<int>(rc.right));
+    printf("rcMonitor top=%d, left=%d, bottom=%d, right=%d\n", static_cast<int>(rc.top),
+           static_cast<int>(rc.left), static_cast<int>(rc.bottom), static_cast<int>(rc.right));
     return TRUE;
 }

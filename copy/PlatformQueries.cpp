@@ -19,8 +19,7 @@ HMODULE LoadDwmLibrary() {
 }
 
 // One entry point of dwmapi.dll, looked up by name at its first use; later calls go straight to it.
-template <typename Fn>
-class DwmEntry {
+template <typename Fn> class DwmEntry {
 public:
     explicit DwmEntry(const char* name) : m_name(name) {}
     Fn Get() {
@@ -59,9 +58,9 @@ constexpr HRESULT kDwmUnavailable = E_NOTIMPL;
 // Result of a wrapper on a system older than Vista.
 constexpr HRESULT kNotSupportedHere = -1;
 
-constexpr DWORD kExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
+constexpr DWORD kExtendedFrameBounds = 9; // DWMWA_EXTENDED_FRAME_BOUNDS
 
-}  // namespace
+} // namespace
 
 void LoadOsVersion() {
     ::ZeroMemory(&g_osVersionInfo, sizeof(g_osVersionInfo));
@@ -93,7 +92,8 @@ HRESULT SafeDwmRegisterThumbnail(HWND hwndDestination, HWND hwndSource, HTHUMBNA
     return fn ? fn(hwndDestination, hwndSource, phThumbnailId) : kDwmUnavailable;
 }
 
-HRESULT SafeDwmUpdateThumbnailProperties(HTHUMBNAIL hThumbnailId, const DWM_THUMBNAIL_PROPERTIES* ptnProperties) {
+HRESULT SafeDwmUpdateThumbnailProperties(HTHUMBNAIL hThumbnailId,
+                                         const DWM_THUMBNAIL_PROPERTIES* ptnProperties) {
     if (!IsVistaOrLater()) return kNotSupportedHere;
     PfnUpdateThumbnailProperties fn = s_updateThumbnailProperties.Get();
     return fn ? fn(hThumbnailId, ptnProperties) : kDwmUnavailable;

@@ -13,7 +13,8 @@ BOOL IsVistaOrLater();
 // Each returns -1 without calling anything (and without loading dwmapi.dll) below major version 6.
 HRESULT SafeDwmIsCompositionEnabled(BOOL* pfEnabled);
 HRESULT SafeDwmRegisterThumbnail(HWND hwndDestination, HWND hwndSource, HTHUMBNAIL* phThumbnailId);
-HRESULT SafeDwmUpdateThumbnailProperties(HTHUMBNAIL hThumbnailId, const DWM_THUMBNAIL_PROPERTIES* ptnProperties);
+HRESULT SafeDwmUpdateThumbnailProperties(HTHUMBNAIL hThumbnailId,
+                                         const DWM_THUMBNAIL_PROPERTIES* ptnProperties);
 HRESULT SafeDwmUnregisterThumbnail(HTHUMBNAIL hThumbnailId);
 HRESULT SafeDwmQueryThumbnailSourceSize(HTHUMBNAIL hThumbnail, SIZE* pSize);
 

@@ -27,8 +27,12 @@ BOOL CallTaskbarList(HWND hWnd, TabOp op) {
     return ok;
 }
 
-}  // namespace
+} // namespace
 
-BOOL AddTaskbarTab(HWND hWnd) { return CallTaskbarList(hWnd, TabOp::Add); }
+BOOL AddTaskbarTab(HWND hWnd) {
+    return CallTaskbarList(hWnd, TabOp::Add);
+}
 
-BOOL DeleteTaskbarTab(HWND hWnd) { return CallTaskbarList(hWnd, TabOp::Delete); }
+BOOL DeleteTaskbarTab(HWND hWnd) {
+    return CallTaskbarList(hWnd, TabOp::Delete);
+}

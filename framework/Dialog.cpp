@@ -44,7 +44,7 @@ INT_PTR CDialog::DoModal() {
     MSG msg;
     while (!m_bEndModal && m_hWnd) {
         BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) {  // WM_QUIT: end this loop and leave the quit to the outer one
+        if (got == 0) { // WM_QUIT: end this loop and leave the quit to the outer one
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
@@ -68,7 +68,7 @@ void CDialog::EndDialog(int nResult) {
     if (m_bModal) {
         m_nModalResult = nResult;
         m_bEndModal = true;
-        ::PostMessageA(m_hWnd, WM_NULL, 0, 0);  // wake the modal loop
+        ::PostMessageA(m_hWnd, WM_NULL, 0, 0); // wake the modal loop
     } else if (m_hWnd) {
         ::EndDialog(m_hWnd, nResult);
     }
@@ -84,7 +84,9 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
     // A child dialog leaves keyboard navigation to its top-level dialog.

@@ -10,8 +10,8 @@ int CListCtrl::InsertColumn(int nCol, const char* pszHeading, int nFormat, int n
     return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, nCol, (LPARAM)&col));
 }
 
-int CListCtrl::InsertItem(UINT nMask, int nItem, const char* pszItem, UINT nState, UINT nStateMask, int nImage,
-                          LPARAM lParam) const {
+int CListCtrl::InsertItem(UINT nMask, int nItem, const char* pszItem, UINT nState, UINT nStateMask,
+                          int nImage, LPARAM lParam) const {
     LVITEMA item = {};
     item.mask = nMask;
     item.iItem = nItem;

@@ -20,8 +20,10 @@ static void AppCaption(char* buf, size_t size) {
 int AfxMessageBox(const char* pszText, UINT nType, UINT) {
     if ((nType & MB_ICONMASK) == 0) {
         UINT kind = nType & MB_TYPEMASK;
-        if (kind == MB_OK || kind == MB_OKCANCEL) nType |= MB_ICONEXCLAMATION;
-        else if (kind == MB_YESNO || kind == MB_YESNOCANCEL) nType |= MB_ICONQUESTION;
+        if (kind == MB_OK || kind == MB_OKCANCEL)
+            nType |= MB_ICONEXCLAMATION;
+        else if (kind == MB_YESNO || kind == MB_YESNOCANCEL)
+            nType |= MB_ICONQUESTION;
     }
     HWND hOwner = ::GetActiveWindow();
     if (!hOwner) {

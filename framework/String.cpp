@@ -80,4 +80,6 @@ char* CString::GetBuffer(int nMinLength) {
     return m_str.data();
 }
 
-void CString::ReleaseBuffer() { m_str.resize(std::strlen(m_str.c_str())); }
+void CString::ReleaseBuffer() {
+    m_str.resize(std::strlen(m_str.c_str()));
+}

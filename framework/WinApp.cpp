@@ -8,7 +8,9 @@ namespace {
 CWinApp* g_pApp = nullptr;
 }
 
-CWinApp::CWinApp(const char* pszAppName) : m_pszAppName(pszAppName) { g_pApp = this; }
+CWinApp::CWinApp(const char* pszAppName) : m_pszAppName(pszAppName) {
+    g_pApp = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_pApp == this) g_pApp = nullptr;
@@ -28,16 +30,22 @@ int CWinApp::Run() {
     return ExitInstance();
 }
 
-CWinApp* AfxGetApp() { return g_pApp; }
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
 
-CWnd* AfxGetMainWnd() { return g_pApp ? g_pApp->m_pMainWnd : nullptr; }
+CWnd* AfxGetMainWnd() {
+    return g_pApp ? g_pApp->m_pMainWnd : nullptr;
+}
 
 HINSTANCE AfxGetInstanceHandle() {
     if (g_pApp && g_pApp->m_hInstance) return g_pApp->m_hInstance;
     return ::GetModuleHandleA(nullptr);
 }
 
-HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
+HINSTANCE AfxGetResourceHandle() {
+    return AfxGetInstanceHandle();
+}
 
 int AfxWinMain(HINSTANCE hInstance, int) {
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_LINK_CLASS | ICC_STANDARD_CLASSES};

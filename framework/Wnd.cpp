@@ -20,7 +20,7 @@ MSG g_currentMsg = {};
 HHOOK g_hCbtHook = nullptr;
 CWnd* g_pWndInit = nullptr;
 
-}  // namespace
+} // namespace
 
 CWnd::~CWnd() {
     // An object that goes before its window leaves the window to its own class.
@@ -77,16 +77,22 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(message, wParam, lParam);
 }
 
-BOOL CWnd::OnWndMsg(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+BOOL CWnd::OnWndMsg(UINT, WPARAM, LPARAM, LRESULT*) {
+    return FALSE;
+}
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (m_pfnSuper) return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
-LRESULT CWnd::Default() { return DefWindowProc(g_currentMsg.message, g_currentMsg.wParam, g_currentMsg.lParam); }
+LRESULT CWnd::Default() {
+    return DefWindowProc(g_currentMsg.message, g_currentMsg.wParam, g_currentMsg.lParam);
+}
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG*) {
+    return FALSE;
+}
 
 BOOL CWnd::DestroyWindow() {
     if (!m_hWnd) return FALSE;
@@ -100,7 +106,9 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
     return TRUE;
 }
 
-HBRUSH CWnd::OnCtlColor(HDC, HWND, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
+HBRUSH CWnd::OnCtlColor(HDC, HWND, UINT) {
+    return reinterpret_cast<HBRUSH>(Default());
+}
 
 CString CWnd::GetWindowText() const {
     int n = ::GetWindowTextLengthA(m_hWnd);
@@ -148,7 +156,7 @@ BOOL CWnd::WalkPreTranslateTree(MSG* pMsg) {
         if (CWnd* p = FromHandlePermanent(h)) {
             if (p->PreTranslateMessage(pMsg)) return TRUE;
         }
-        if (!(::GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) break;  // stop at the top-level window
+        if (!(::GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) break; // stop at the top-level window
         h = ::GetParent(h);
     }
     return FALSE;
@@ -157,7 +165,7 @@ BOOL CWnd::WalkPreTranslateTree(MSG* pMsg) {
 LRESULT CALLBACK CWnd::CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode == HCBT_CREATEWND && g_pWndInit) {
         CWnd* p = g_pWndInit;
-        g_pWndInit = nullptr;  // only the first window created: the dialog itself, before its controls
+        g_pWndInit = nullptr; // only the first window created: the dialog itself, before its controls
         p->Bind(reinterpret_cast<HWND>(wParam));
     }
     return ::CallNextHookEx(g_hCbtHook, nCode, wParam, lParam);
@@ -165,7 +173,8 @@ LRESULT CALLBACK CWnd::CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
 
 void CWnd::HookWindowCreate(CWnd* pWnd) {
     g_pWndInit = pWnd;
-    if (!g_hCbtHook) g_hCbtHook = ::SetWindowsHookExA(WH_CBT, &CWnd::CbtHookProc, nullptr, ::GetCurrentThreadId());
+    if (!g_hCbtHook)
+        g_hCbtHook = ::SetWindowsHookExA(WH_CBT, &CWnd::CbtHookProc, nullptr, ::GetCurrentThreadId());
 }
 
 BOOL CWnd::UnhookWindowCreate() {

@@ -62,17 +62,22 @@ public:
     void SetWindowText(const char* psz) const { ::SetWindowTextA(m_hWnd, psz); }
     CString GetWindowText() const;
     void Invalidate(BOOL bErase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, bErase); }
-    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) const { return ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr); }
+    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse) const {
+        return ::SetTimer(m_hWnd, nIDEvent, nElapse, nullptr);
+    }
     BOOL KillTimer(UINT_PTR nIDEvent) const { return ::KillTimer(m_hWnd, nIDEvent); }
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
-    LRESULT SendMessage(UINT msg, WPARAM w = 0, LPARAM l = 0) const { return ::SendMessageA(m_hWnd, msg, w, l); }
+    LRESULT SendMessage(UINT msg, WPARAM w = 0, LPARAM l = 0) const {
+        return ::SendMessageA(m_hWnd, msg, w, l);
+    }
     BOOL PostMessage(UINT msg, WPARAM w = 0, LPARAM l = 0) const { return ::PostMessageA(m_hWnd, msg, w, l); }
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     BOOL SetForegroundWindow() const { return ::SetForegroundWindow(m_hWnd); }
     HMENU GetSystemMenu(BOOL bRevert) const { return ::GetSystemMenu(m_hWnd, bRevert); }
     HICON SetIcon(HICON hIcon, BOOL bBigIcon) const {
-        return reinterpret_cast<HICON>(SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, (LPARAM)hIcon));
+        return reinterpret_cast<HICON>(
+            SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, (LPARAM)hIcon));
     }
     void SetRedraw(BOOL bRedraw) const { SendMessage(WM_SETREDRAW, bRedraw, 0); }
     LONG GetStyle() const { return ::GetWindowLongA(m_hWnd, GWL_STYLE); }

@@ -10,7 +10,9 @@
 
 CControlDlg* g_pControlDlg = nullptr;
 
-CControlDlg::CControlDlg(CWnd* pParent) : CDialog(IDD_CONTROL_DIALOG, pParent) { g_pControlDlg = this; }
+CControlDlg::CControlDlg(CWnd* pParent) : CDialog(IDD_CONTROL_DIALOG, pParent) {
+    g_pControlDlg = this;
+}
 
 // Members release themselves (brush, icon cache, records, path, list control); no copy is ended here
 // and nothing is unregistered.
@@ -58,8 +60,8 @@ BOOL CControlDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC:
-        *pResult = reinterpret_cast<LRESULT>(
-            OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message - WM_CTLCOLORMSGBOX));
+        *pResult = reinterpret_cast<LRESULT>(OnCtlColor(
+            reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message - WM_CTLCOLORMSGBOX));
         return TRUE;
     }
     return CDialog::OnWndMsg(message, wParam, lParam, pResult);
@@ -85,7 +87,8 @@ HBRUSH CControlDlg::OnCtlColor(HDC hDC, HWND hCtl, UINT nCtlColor) {
 }
 
 void CControlDlg::registerPickHotKey() {
-    if (!::RegisterHotKey(m_hWnd, kPickHotKeyId, static_cast<UINT>(m_nWsModifiers), static_cast<UINT>(m_nWsHotKey))) {
+    if (!::RegisterHotKey(m_hWnd, kPickHotKeyId, static_cast<UINT>(m_nWsModifiers),
+                          static_cast<UINT>(m_nWsHotKey))) {
         DWORD err = ::GetLastError();
         printf("RegisterHotKey() Error=%d\n", static_cast<int>(err));
         AfxMessageBox("ホットキーの登録が失敗しました.他のキーに変更してください.", MB_OK);
@@ -171,7 +174,7 @@ void CControlDlg::OnBnClickedDelete() {
                 break;
             }
         }
-        if (index == m_vecData.size()) return;  // that copy is gone already
+        if (index == m_vecData.size()) return; // that copy is gone already
     }
 
     if (m_vecData[index].m_pDlg) m_vecData[index].m_pDlg->DestroyWindow();

@@ -80,7 +80,8 @@ protected:
     HBRUSH OnCtlColor(HDC hDC, HWND hCtl, UINT nCtlColor);
 
 private:
-    // The property dialog while it is shown; a second request brings it to the front instead of opening another.
+    // The property dialog while it is shown; a second request brings it to the front instead of opening
+    // another.
     HWND m_hPropertyDlg = nullptr;
 };
 

@@ -26,7 +26,8 @@ void CControlDlg::__readIniFile() {
     m_nLeftClk = static_cast<int>(::GetPrivateProfileIntA(kSection, "LEFTCLK", 0, m_strIniFile));
     m_nLeftDblClk = static_cast<int>(::GetPrivateProfileIntA(kSection, "LEFTDBLCLK", 0, m_strIniFile));
     m_nWsHotKey = static_cast<int>(::GetPrivateProfileIntA(kSection, "WSHOTKEY", m_nWsHotKey, m_strIniFile));
-    m_nWsModifiers = static_cast<int>(::GetPrivateProfileIntA(kSection, "WSMODIFIERS", m_nWsModifiers, m_strIniFile));
+    m_nWsModifiers =
+        static_cast<int>(::GetPrivateProfileIntA(kSection, "WSMODIFIERS", m_nWsModifiers, m_strIniFile));
 }
 
 void CControlDlg::__writeIniFile() {

@@ -4,7 +4,8 @@
 #include "panel/ProcessName.h"
 
 LRESULT CControlDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_HOTKEY && wParam == static_cast<WPARAM>(kPickHotKeyId)) addTargetWindow(::GetForegroundWindow());
+    if (message == WM_HOTKEY && wParam == static_cast<WPARAM>(kPickHotKeyId))
+        addTargetWindow(::GetForegroundWindow());
     return CDialog::WindowProc(message, wParam, lParam);
 }
 

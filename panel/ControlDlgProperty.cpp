@@ -6,8 +6,7 @@
 #include "panel/ControlDlg.h"
 #include "panel/SelSizeDlg.h"
 
-void CControlDlg::showPropertyDialog()
-{
+void CControlDlg::showPropertyDialog() {
     // A request while the dialog is shown (the modal loop still carries the tray's messages) brings
     // that one to the front instead of opening another.
     if (m_hPropertyDlg && ::IsWindow(m_hPropertyDlg)) {

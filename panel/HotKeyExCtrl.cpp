@@ -13,8 +13,7 @@ namespace {
 
 // Control flag of a modifier key, or 0 for an ordinary key. Left and right keys share one bit; the
 // application key counts as a Windows key.
-WORD ModifierFlagOfKey(UINT vk)
-{
+WORD ModifierFlagOfKey(UINT vk) {
     switch (vk) {
     case VK_SHIFT:
     case VK_LSHIFT:
@@ -37,8 +36,7 @@ WORD ModifierFlagOfKey(UINT vk)
     }
 }
 
-void RemoveKeyboardHook()
-{
+void RemoveKeyboardHook() {
     if (g_hKeyboardHook) ::UnhookWindowsHookEx(g_hKeyboardHook);
     g_hKeyboardHook = nullptr;
     g_hHotKeyCtrlWnd = nullptr;
@@ -46,8 +44,7 @@ void RemoveKeyboardHook()
 
 // Display text of a key and control flags: the modifiers in a fixed order, each followed by " + ",
 // then the key's name.
-CString BuildHotKeyName(WORD wVirtualKeyCode, WORD wModifiers)
-{
+CString BuildHotKeyName(WORD wVirtualKeyCode, WORD wModifiers) {
     CString name;
     if (wVirtualKeyCode == 0 && wModifiers == 0) return name;
     const char* const kSeparator = " + ";
@@ -65,8 +62,7 @@ CString BuildHotKeyName(WORD wVirtualKeyCode, WORD wModifiers)
 
 } // namespace
 
-WORD HotKeyFlagsFromModifiers(WORD wModifiers)
-{
+WORD HotKeyFlagsFromModifiers(WORD wModifiers) {
     WORD flags = 0;
     if (wModifiers & MOD_ALT) flags |= HOTKEYF_ALT;
     if (wModifiers & MOD_CONTROL) flags |= HOTKEYF_CONTROL;
@@ -75,8 +71,7 @@ WORD HotKeyFlagsFromModifiers(WORD wModifiers)
     return flags;
 }
 
-WORD ModifiersFromHotKeyFlags(WORD wHotKeyFlags)
-{
+WORD ModifiersFromHotKeyFlags(WORD wHotKeyFlags) {
     WORD mods = 0;
     if (wHotKeyFlags & HOTKEYF_ALT) mods |= MOD_ALT;
     if (wHotKeyFlags & HOTKEYF_CONTROL) mods |= MOD_CONTROL;
@@ -87,8 +82,7 @@ WORD ModifiersFromHotKeyFlags(WORD wHotKeyFlags)
 
 // Runs on the GUI thread for every key event of the desktop while the field has the focus: it only
 // hands the event to the field and keeps it from everything else.
-LRESULT CALLBACK LowLevelKeyboardProc(int nCode, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK LowLevelKeyboardProc(int nCode, WPARAM wParam, LPARAM lParam) {
     if (nCode != HC_ACTION) return ::CallNextHookEx(g_hKeyboardHook, nCode, wParam, lParam);
     switch (wParam) {
     case WM_KEYDOWN:
@@ -105,44 +99,37 @@ LRESULT CALLBACK LowLevelKeyboardProc(int nCode, WPARAM wParam, LPARAM lParam)
     }
 }
 
-CHotKeyExCtrl::~CHotKeyExCtrl()
-{
+CHotKeyExCtrl::~CHotKeyExCtrl() {
     // An object that goes before its window must not leave the desktop's keyboard swallowed.
     if (m_hWnd && g_hHotKeyCtrlWnd == m_hWnd) RemoveKeyboardHook();
 }
 
-void CHotKeyExCtrl::SetHotKey(WORD wVirtualKeyCode, WORD wModifiers)
-{
+void CHotKeyExCtrl::SetHotKey(WORD wVirtualKeyCode, WORD wModifiers) {
     m_wVirtualKeyCode = wVirtualKeyCode;
     m_wModifiers = wModifiers;
     m_bComplete = true;
     if (m_hWnd) ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-void CHotKeyExCtrl::GetHotKey(WORD& wVirtualKeyCode, WORD& wModifiers) const
-{
+void CHotKeyExCtrl::GetHotKey(WORD& wVirtualKeyCode, WORD& wModifiers) const {
     wVirtualKeyCode = m_wVirtualKeyCode;
     wModifiers = m_wModifiers;
 }
 
-void CHotKeyExCtrl::SetHotKeyForRegister(WORD wVirtualKeyCode, WORD wModifiers)
-{
+void CHotKeyExCtrl::SetHotKeyForRegister(WORD wVirtualKeyCode, WORD wModifiers) {
     SetHotKey(wVirtualKeyCode, HotKeyFlagsFromModifiers(wModifiers));
 }
 
-void CHotKeyExCtrl::GetHotKeyForRegister(WORD& wVirtualKeyCode, WORD& wModifiers) const
-{
+void CHotKeyExCtrl::GetHotKeyForRegister(WORD& wVirtualKeyCode, WORD& wModifiers) const {
     wVirtualKeyCode = m_wVirtualKeyCode;
     wModifiers = ModifiersFromHotKeyFlags(m_wModifiers);
 }
 
-CString CHotKeyExCtrl::GetHotKeyName() const
-{
+CString CHotKeyExCtrl::GetHotKeyName() const {
     return BuildHotKeyName(m_wVirtualKeyCode, m_wModifiers);
 }
 
-CString CHotKeyExCtrl::GetKeyName(UINT vk, BOOL fExtended)
-{
+CString CHotKeyExCtrl::GetKeyName(UINT vk, BOOL fExtended) {
     LONG lParam = static_cast<LONG>(::MapVirtualKeyA(vk, 0) << 16);
     if (fExtended) lParam |= 0x01000000;
     // A name that fills the buffer may have been cut: ask again with twice the room.
@@ -154,13 +141,11 @@ CString CHotKeyExCtrl::GetKeyName(UINT vk, BOOL fExtended)
     }
 }
 
-CString CHotKeyExCtrl::MakeHotKeyName(WORD wModifiers, WORD wVirtualKeyCode)
-{
+CString CHotKeyExCtrl::MakeHotKeyName(WORD wModifiers, WORD wVirtualKeyCode) {
     return BuildHotKeyName(wVirtualKeyCode, HotKeyFlagsFromModifiers(wModifiers));
 }
 
-BOOL CHotKeyExCtrl::PreTranslateMessage(MSG* pMsg)
-{
+BOOL CHotKeyExCtrl::PreTranslateMessage(MSG* pMsg) {
     if (pMsg->message != WM_HOTKEYEX_KEYDOWN && pMsg->message != WM_HOTKEYEX_KEYUP) {
         return CHotKeyCtrl::PreTranslateMessage(pMsg);
     }
@@ -201,8 +186,7 @@ BOOL CHotKeyExCtrl::PreTranslateMessage(MSG* pMsg)
     return CHotKeyCtrl::PreTranslateMessage(pMsg);
 }
 
-BOOL CHotKeyExCtrl::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-{
+BOOL CHotKeyExCtrl::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     switch (message) {
     case WM_SETFOCUS:
         OnSetFocus(reinterpret_cast<HWND>(wParam));
@@ -226,8 +210,7 @@ BOOL CHotKeyExCtrl::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     return CHotKeyCtrl::OnWndMsg(message, wParam, lParam, pResult);
 }
 
-void CHotKeyExCtrl::OnSetFocus(HWND)
-{
+void CHotKeyExCtrl::OnSetFocus(HWND) {
     Default(); // the platform control shows its caret
     if (g_hKeyboardHook == nullptr) {
         m_wHeldKey = 0;
@@ -239,14 +222,12 @@ void CHotKeyExCtrl::OnSetFocus(HWND)
     }
 }
 
-void CHotKeyExCtrl::OnKillFocus(HWND)
-{
+void CHotKeyExCtrl::OnKillFocus(HWND) {
     Default(); // the platform control removes its caret
     RemoveKeyboardHook();
 }
 
-void CHotKeyExCtrl::OnPaint()
-{
+void CHotKeyExCtrl::OnPaint() {
     PAINTSTRUCT ps;
     HDC hdc = ::BeginPaint(m_hWnd, &ps);
     HFONT hFont = reinterpret_cast<HFONT>(::SendMessageA(::GetParent(m_hWnd), WM_GETFONT, 0, 0));

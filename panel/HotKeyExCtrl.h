@@ -7,8 +7,8 @@
 #include "framework/HotKeyCtrl.h"
 #include "framework/String.h"
 
-constexpr UINT WM_HOTKEYEX_KEYDOWN = WM_USER + WM_KEYDOWN;  // 0x500
-constexpr UINT WM_HOTKEYEX_KEYUP = WM_USER + WM_KEYUP;      // 0x501
+constexpr UINT WM_HOTKEYEX_KEYDOWN = WM_USER + WM_KEYDOWN; // 0x500
+constexpr UINT WM_HOTKEYEX_KEYUP = WM_USER + WM_KEYUP;     // 0x501
 // Control flag of the Windows key (beside HOTKEYF_SHIFT 1, HOTKEYF_CONTROL 2, HOTKEYF_ALT 4, HOTKEYF_EXT 8).
 constexpr WORD HOTKEYF_WIN = 0x10;
 

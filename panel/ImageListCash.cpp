@@ -28,7 +28,7 @@ int CImageListCash::getIconIndex(CString path) {
     bool ownIcon = hIcon != nullptr;
     if (!hIcon) {
         printf("ICON get fail path =%s\n", static_cast<const char*>(path));
-        hIcon = ::LoadIcon(nullptr, IDI_HAND);  // shared system icon: never destroyed by us
+        hIcon = ::LoadIcon(nullptr, IDI_HAND); // shared system icon: never destroyed by us
     }
 
     // The path joins the list only with its image, so that index i of both always names one program.

@@ -18,8 +18,9 @@ CString QueryProcessModule(DWORD processId, ModuleQuery query) {
     DWORD needed = 0;
     BOOL ok = FALSE;
     if (::EnumProcessModules(hProcess, modules, sizeof(modules), &needed)) {
-        DWORD n = query == ModuleQuery::BaseName ? ::GetModuleBaseNameA(hProcess, modules[0], buffer, sizeof(buffer))
-                                                 : ::GetModuleFileNameExA(hProcess, modules[0], buffer, sizeof(buffer));
+        DWORD n = query == ModuleQuery::BaseName
+                      ? ::GetModuleBaseNameA(hProcess, modules[0], buffer, sizeof(buffer))
+                      : ::GetModuleFileNameExA(hProcess, modules[0], buffer, sizeof(buffer));
         ok = n != 0;
     }
     ::CloseHandle(hProcess);
@@ -27,8 +28,12 @@ CString QueryProcessModule(DWORD processId, ModuleQuery query) {
     return ok ? CString(buffer, static_cast<int>(strnlen(buffer, sizeof(buffer)))) : CString();
 }
 
-}  // namespace
+} // namespace
 
-void GetProcessBaseName(DWORD processId, CString& name) { name = QueryProcessModule(processId, ModuleQuery::BaseName); }
+void GetProcessBaseName(DWORD processId, CString& name) {
+    name = QueryProcessModule(processId, ModuleQuery::BaseName);
+}
 
-void GetProcessFilePath(DWORD processId, CString& path) { path = QueryProcessModule(processId, ModuleQuery::FilePath); }
+void GetProcessFilePath(DWORD processId, CString& path) {
+    path = QueryProcessModule(processId, ModuleQuery::FilePath);
+}

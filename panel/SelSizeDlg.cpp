@@ -9,8 +9,7 @@
 
 CSelSizeDlg::CSelSizeDlg(CWnd* pParent) : CDialog(IDD_SELSIZE_DIALOG, pParent) {}
 
-void CSelSizeDlg::DoDataExchange(CDataExchange* pDX)
-{
+void CSelSizeDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Radio(pDX, IDC_RADIO_11, m_nIniSize);
     DDX_Check(pDX, IDC_CHECK_LEFTCLK, m_bLeftClk);
@@ -18,8 +17,7 @@ void CSelSizeDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_HOTKEY, m_hotKeyCtrl);
 }
 
-BOOL CSelSizeDlg::OnInitDialog()
-{
+BOOL CSelSizeDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
     // The field shows the current pick hotkey as a finished combination.
@@ -44,8 +42,7 @@ BOOL CSelSizeDlg::OnInitDialog()
     return TRUE;
 }
 
-BOOL CSelSizeDlg::TestHotKey(UINT nModifiers, UINT nVirtualKey)
-{
+BOOL CSelSizeDlg::TestHotKey(UINT nModifiers, UINT nVirtualKey) {
     std::printf("Modifiers=%d\n", static_cast<int>(nModifiers));
     std::printf("HotKey = %d\n", static_cast<int>(nVirtualKey));
     BOOL bFree = ::RegisterHotKey(m_hWnd, kTestHotKeyId, nModifiers, nVirtualKey);
@@ -53,8 +50,7 @@ BOOL CSelSizeDlg::TestHotKey(UINT nModifiers, UINT nVirtualKey)
     return bFree;
 }
 
-void CSelSizeDlg::OnBnClickedCheckHotKey()
-{
+void CSelSizeDlg::OnBnClickedCheckHotKey() {
     WORD wKey = 0;
     WORD wModifiers = 0;
     m_hotKeyCtrl.GetHotKeyForRegister(wKey, wModifiers);
@@ -68,8 +64,7 @@ void CSelSizeDlg::OnBnClickedCheckHotKey()
     }
 }
 
-void CSelSizeDlg::OnOK()
-{
+void CSelSizeDlg::OnOK() {
     WORD wKey = 0;
     WORD wModifiers = 0;
     m_hotKeyCtrl.GetHotKeyForRegister(wKey, wModifiers);
@@ -85,8 +80,7 @@ void CSelSizeDlg::OnOK()
     CDialog::OnOK();
 }
 
-BOOL CSelSizeDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-{
+BOOL CSelSizeDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     switch (message) {
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_BUTTON_CHECKHOTKEY && HIWORD(wParam) == BN_CLICKED) {

@@ -13,24 +13,21 @@
 #include "framework/Wnd.h"
 #include "tests/common/TestUtil.h"
 
-inline BOOL CALLBACK CollectDialog(HWND h, LPARAM lp)
-{
+inline BOOL CALLBACK CollectDialog(HWND h, LPARAM lp) {
     if (::IsWindowVisible(h) && ClassNameOf(h) == "#32770")
         reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
     return TRUE;
 }
 
 // Visible dialog-class windows (#32770) of this thread, message boxes included.
-inline std::vector<HWND> ThreadDialogs()
-{
+inline std::vector<HWND> ThreadDialogs() {
     std::vector<HWND> found;
     ::EnumThreadWindows(::GetCurrentThreadId(), &CollectDialog, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
 // A visible message box of this thread: a dialog-class window other than the given dialogs.
-inline HWND FindMessageBox(std::initializer_list<HWND> dialogs)
-{
+inline HWND FindMessageBox(std::initializer_list<HWND> dialogs) {
     for (HWND h : ThreadDialogs()) {
         if (std::find(dialogs.begin(), dialogs.end(), h) == dialogs.end()) return h;
     }
@@ -45,15 +42,13 @@ class Script {
 public:
     using Step = std::function<bool()>;
 
-    Script& Then(Step step)
-    {
+    Script& Then(Step step) {
         m_steps.push_back(std::move(step));
         return *this;
     }
 
     // Calls run() (which enters a modal loop) with the script's timer running.
-    template <class Run> auto RunWith(Run run, DWORD timeoutMs = 15000)
-    {
+    template <class Run> auto RunWith(Run run, DWORD timeoutMs = 15000) {
         m_deadline = ::GetTickCount() + timeoutMs;
         m_next = 0;
         m_timedOut = false;
@@ -71,8 +66,7 @@ public:
     size_t StepsDone() const { return m_next; }
 
 private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         Script* self = s_active;
         if (!self) return;
         if (static_cast<LONG>(::GetTickCount() - self->m_deadline) >= 0) {
@@ -95,8 +89,7 @@ private:
 };
 
 // A step that waits until the dialog object's window is shown, then calls then() with it.
-inline Script::Step WhenShown(const CWnd& dlg, std::function<void(HWND)> then)
-{
+inline Script::Step WhenShown(const CWnd& dlg, std::function<void(HWND)> then) {
     return [&dlg, then] {
         if (!dlg.m_hWnd || !::IsWindowVisible(dlg.m_hWnd)) return false;
         then(dlg.m_hWnd);
@@ -115,13 +108,11 @@ struct ShownBox {
 // answers (IDOK once they run out). A thread timer does it from inside the box's own message loop.
 class MessageBoxDriver {
 public:
-    explicit MessageBoxDriver(std::vector<int> answers = {}) : answers_(std::move(answers))
-    {
+    explicit MessageBoxDriver(std::vector<int> answers = {}) : answers_(std::move(answers)) {
         s_active = this;
         timer_ = ::SetTimer(nullptr, 0, 20, &MessageBoxDriver::Tick);
     }
-    ~MessageBoxDriver()
-    {
+    ~MessageBoxDriver() {
         ::KillTimer(nullptr, timer_);
         s_active = nullptr;
     }
@@ -134,12 +125,10 @@ public:
 
 private:
     // A dialog with the buttons of a message box (copy windows and the panel have none).
-    static bool IsMessageBox(HWND h)
-    {
+    static bool IsMessageBox(HWND h) {
         return ::GetDlgItem(h, IDOK) || ::GetDlgItem(h, IDYES) || ::GetDlgItem(h, IDNO);
     }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
-    {
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         MessageBoxDriver* self = s_active;
         if (!self) return;
         for (HWND h : ThreadDialogs()) {
@@ -160,8 +149,7 @@ private:
 
 // Handles every message now queued for this thread the way the application's loops do
 // (pre-translation by the target window and its parents, then dispatch).
-inline void DrainMessages()
-{
+inline void DrainMessages() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) continue;

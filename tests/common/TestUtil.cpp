@@ -10,8 +10,7 @@ namespace {
 // Longest single wait: conditions may change in other processes, which wakes nobody here.
 constexpr DWORD kPollSliceMs = 5;
 
-void PumpPending()
-{
+void PumpPending() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) continue; // a test's own loop would have ended; nothing to end here
@@ -22,8 +21,7 @@ void PumpPending()
 
 } // namespace
 
-bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs)
-{
+bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     for (;;) {
         PumpPending();
@@ -35,20 +33,16 @@ bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs)
     }
 }
 
-void PumpFor(DWORD ms)
-{
+void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
 
 // ---- Processes and their windows ---------------------------------------------------------------
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : process(std::exchange(other.process, nullptr)), pid(std::exchange(other.pid, 0))
-{
-}
+    : process(std::exchange(other.process, nullptr)), pid(std::exchange(other.pid, 0)) {}
 
-ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
-{
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     if (this != &other) {
         Kill();
         process = std::exchange(other.process, nullptr);
@@ -57,13 +51,11 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
     return *this;
 }
 
-ChildProcess::~ChildProcess()
-{
+ChildProcess::~ChildProcess() {
     Kill();
 }
 
-bool ChildProcess::Start(const std::string& exePath, const std::string& args, const std::string& workDir)
-{
+bool ChildProcess::Start(const std::string& exePath, const std::string& args, const std::string& workDir) {
     Kill();
     std::string cmd = "\"" + exePath + "\"";
     if (!args.empty()) cmd += " " + args;
@@ -81,13 +73,11 @@ bool ChildProcess::Start(const std::string& exePath, const std::string& args, co
     return true;
 }
 
-bool ChildProcess::Running() const
-{
+bool ChildProcess::Running() const {
     return process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
 }
 
-bool ChildProcess::WaitExit(DWORD ms, DWORD* exitCode)
-{
+bool ChildProcess::WaitExit(DWORD ms, DWORD* exitCode) {
     if (!process) return false;
     // Pump while waiting: the child may send messages to windows of this thread.
     if (!PumpUntil([this] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, ms)) return false;
@@ -95,8 +85,7 @@ bool ChildProcess::WaitExit(DWORD ms, DWORD* exitCode)
     return true;
 }
 
-void ChildProcess::Kill()
-{
+void ChildProcess::Kill() {
     if (!process) return;
     if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
         TerminateProcess(process, 1);
@@ -114,8 +103,7 @@ struct WindowSearch {
     std::vector<HWND> found;
 };
 
-BOOL CALLBACK CollectWindowOfProcess(HWND hwnd, LPARAM lp)
-{
+BOOL CALLBACK CollectWindowOfProcess(HWND hwnd, LPARAM lp) {
     auto* search = reinterpret_cast<WindowSearch*>(lp);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
@@ -125,15 +113,13 @@ BOOL CALLBACK CollectWindowOfProcess(HWND hwnd, LPARAM lp)
 
 } // namespace
 
-std::vector<HWND> TopLevelWindowsOf(DWORD pid)
-{
+std::vector<HWND> TopLevelWindowsOf(DWORD pid) {
     WindowSearch search{pid, {}};
     EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& pred, DWORD timeoutMs)
-{
+HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& pred, DWORD timeoutMs) {
     HWND found = nullptr;
     PumpUntil(
         [&] {
@@ -148,49 +134,42 @@ HWND WaitForWindow(DWORD pid, const std::function<bool(HWND)>& pred, DWORD timeo
     return found;
 }
 
-HWND WaitForWindowClass(DWORD pid, const std::string& className, DWORD timeoutMs)
-{
+HWND WaitForWindowClass(DWORD pid, const std::string& className, DWORD timeoutMs) {
     return WaitForWindow(
         pid, [&](HWND hwnd) { return ClassNameOf(hwnd) == className; }, timeoutMs);
 }
 
-HWND WaitForWindowTitle(DWORD pid, const std::string& title, DWORD timeoutMs)
-{
+HWND WaitForWindowTitle(DWORD pid, const std::string& title, DWORD timeoutMs) {
     return WaitForWindow(
         pid, [&](HWND hwnd) { return TextOf(hwnd) == title; }, timeoutMs);
 }
 
-std::string ClassNameOf(HWND hwnd)
-{
+std::string ClassNameOf(HWND hwnd) {
     char name[256] = "";
     GetClassNameA(hwnd, name, sizeof name);
     return name;
 }
 
-std::string TextOf(HWND hwnd)
-{
+std::string TextOf(HWND hwnd) {
     const int len = GetWindowTextLengthA(hwnd);
     std::string text(static_cast<size_t>(len) + 1, '\0');
     text.resize(static_cast<size_t>(GetWindowTextA(hwnd, text.data(), len + 1)));
     return text;
 }
 
-RECT WindowRectOf(HWND hwnd)
-{
+RECT WindowRectOf(HWND hwnd) {
     RECT r = {0, 0, 0, 0};
     GetWindowRect(hwnd, &r);
     return r;
 }
 
-bool BringToFront(HWND hwnd, DWORD timeoutMs)
-{
+bool BringToFront(HWND hwnd, DWORD timeoutMs) {
     return PumpUntil([&] { return SetForegroundWindow(hwnd) && GetForegroundWindow() == hwnd; }, timeoutMs);
 }
 
 // ---- Windows of the test's own ----------------------------------------------------------------
 
-HWND CreateTopWindow(const char* title, DWORD style, int x, int y, int cx, int cy, DWORD exStyle)
-{
+HWND CreateTopWindow(const char* title, DWORD style, int x, int y, int cx, int cy, DWORD exStyle) {
     static const char kClass[] = "LumevarinTestWindow";
     static bool registered = false;
     if (!registered) {
@@ -208,25 +187,21 @@ HWND CreateTopWindow(const char* title, DWORD style, int x, int y, int cx, int c
 
 // ---- Dialogs and message boxes ----------------------------------------------------------------
 
-void PostClick(HWND dlg, int id)
-{
+void PostClick(HWND dlg, int id) {
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
 }
 
-std::string MessageBoxText(HWND box)
-{
+std::string MessageBoxText(HWND box) {
     return TextOf(GetDlgItem(box, 0xFFFF));
 }
 
-bool IsChecked(HWND dlg, int id)
-{
+bool IsChecked(HWND dlg, int id) {
     return SendDlgItemMessageA(dlg, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 // ---- Keys and hotkeys -------------------------------------------------------------------------
 
-std::vector<INPUT> KeyInputs(std::initializer_list<std::pair<WORD, bool>> keys)
-{
+std::vector<INPUT> KeyInputs(std::initializer_list<std::pair<WORD, bool>> keys) {
     std::vector<INPUT> inputs;
     for (auto [vk, down] : keys) {
         INPUT in = {};
@@ -239,8 +214,7 @@ std::vector<INPUT> KeyInputs(std::initializer_list<std::pair<WORD, bool>> keys)
     return inputs;
 }
 
-bool SendWinC()
-{
+bool SendWinC() {
     std::vector<INPUT> in = KeyInputs({{VK_LWIN, true}, {'C', true}, {'C', false}, {VK_LWIN, false}});
     return SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
 }
@@ -248,8 +222,7 @@ bool SendWinC()
 namespace {
 
 // The error of a registration of the combination on this thread (0: it succeeded, and is undone).
-DWORD TryHotKey(UINT modifiers, UINT vk)
-{
+DWORD TryHotKey(UINT modifiers, UINT vk) {
     constexpr int kProbeId = 0x7ABC;
     if (!RegisterHotKey(nullptr, kProbeId, modifiers, vk)) return GetLastError();
     UnregisterHotKey(nullptr, kProbeId);
@@ -258,58 +231,49 @@ DWORD TryHotKey(UINT modifiers, UINT vk)
 
 } // namespace
 
-bool HotKeyTaken(UINT modifiers, UINT vk)
-{
+bool HotKeyTaken(UINT modifiers, UINT vk) {
     return TryHotKey(modifiers, vk) == ERROR_HOTKEY_ALREADY_REGISTERED;
 }
 
-bool HotKeyFree(UINT modifiers, UINT vk)
-{
+bool HotKeyFree(UINT modifiers, UINT vk) {
     return TryHotKey(modifiers, vk) == 0;
 }
 
-HeldHotKey::HeldHotKey(UINT modifiers, UINT vk)
-{
+HeldHotKey::HeldHotKey(UINT modifiers, UINT vk) {
     static int nextId = 0x5100;
     id_ = nextId++;
     held_ = RegisterHotKey(nullptr, id_, modifiers, vk) != FALSE;
 }
 
-HeldHotKey::~HeldHotKey()
-{
+HeldHotKey::~HeldHotKey() {
     if (held_) UnregisterHotKey(nullptr, id_);
 }
 
 // ---- Files ------------------------------------------------------------------------------------
 
-std::string ExePath()
-{
+std::string ExePath() {
     char path[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     return path;
 }
 
-std::string ExeDir()
-{
+std::string ExeDir() {
     const std::string path = ExePath();
     const size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
-std::string ExeName()
-{
+std::string ExeName() {
     const std::string path = ExePath();
     return path.substr(path.find_last_of("\\/") + 1);
 }
 
-std::string ExeStem()
-{
+std::string ExeStem() {
     const std::string name = ExeName();
     return name.substr(0, name.rfind('.'));
 }
 
-std::string MakeTempDir()
-{
+std::string MakeTempDir() {
     static unsigned counter = 0;
     char temp[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, temp);
@@ -323,8 +287,7 @@ std::string MakeTempDir()
     }
 }
 
-bool RemoveTree(const std::string& dir)
-{
+bool RemoveTree(const std::string& dir) {
     WIN32_FIND_DATAA fd;
     HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &fd);
     if (find != INVALID_HANDLE_VALUE) {
@@ -344,8 +307,7 @@ bool RemoveTree(const std::string& dir)
     return RemoveDirectoryA(dir.c_str()) != 0;
 }
 
-std::string ReadFileText(const std::string& path)
-{
+std::string ReadFileText(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::string();
@@ -357,8 +319,7 @@ std::string ReadFileText(const std::string& path)
     return text;
 }
 
-bool WriteFileText(const std::string& path, const std::string& text)
-{
+bool WriteFileText(const std::string& path, const std::string& text) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
@@ -370,15 +331,13 @@ bool WriteFileText(const std::string& path, const std::string& text)
 
 // ---- Pixels -----------------------------------------------------------------------------------
 
-COLORREF Image::At(int x, int y) const
-{
+COLORREF Image::At(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
     const uint32_t p = pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
 
-Image ImageOfBitmap(HBITMAP bitmap)
-{
+Image ImageOfBitmap(HBITMAP bitmap) {
     Image image;
     BITMAP bm{};
     if (!bitmap || !GetObjectA(bitmap, sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return image;
@@ -402,16 +361,14 @@ Image ImageOfBitmap(HBITMAP bitmap)
     return image;
 }
 
-COLORREF PixelOfBitmap(HBITMAP bitmap, int x, int y)
-{
+COLORREF PixelOfBitmap(HBITMAP bitmap, int x, int y) {
     return ImageOfBitmap(bitmap).At(x, y);
 }
 
 namespace {
 
 // Draws with draw(memoryDc) into a w x h bitmap first filled with kUnpaintedColour.
-template <typename Draw> Image DrawToImage(int w, int h, Draw draw)
-{
+template <typename Draw> Image DrawToImage(int w, int h, Draw draw) {
     if (w <= 0 || h <= 0) return Image();
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
@@ -432,8 +389,7 @@ template <typename Draw> Image DrawToImage(int w, int h, Draw draw)
 
 } // namespace
 
-Image PrintWindowImage(HWND hwnd, UINT flags)
-{
+Image PrintWindowImage(HWND hwnd, UINT flags) {
     RECT rc{};
     if (flags & PW_CLIENTONLY)
         GetClientRect(hwnd, &rc);
@@ -443,24 +399,21 @@ Image PrintWindowImage(HWND hwnd, UINT flags)
                        [&](HDC mem, HDC) { PrintWindow(hwnd, mem, flags); });
 }
 
-Image ScreenImage(const RECT& rect)
-{
+Image ScreenImage(const RECT& rect) {
     return DrawToImage(rect.right - rect.left, rect.bottom - rect.top, [&](HDC mem, HDC screen) {
         BitBlt(mem, 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen, rect.left, rect.top,
                SRCCOPY);
     });
 }
 
-Image ClientImage(HWND hwnd)
-{
+Image ClientImage(HWND hwnd) {
     RECT rc = {};
     GetClientRect(hwnd, &rc);
     MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
     return ScreenImage(rc);
 }
 
-bool SaveImageBmp(const Image& image, const std::string& path)
-{
+bool SaveImageBmp(const Image& image, const std::string& path) {
     if (image.Empty()) return false;
     const DWORD stride = (static_cast<DWORD>(image.width) * 3 + 3) & ~3u;
     const DWORD imageSize = stride * static_cast<DWORD>(image.height);
@@ -493,8 +446,7 @@ bool SaveImageBmp(const Image& image, const std::string& path)
     return WriteFileText(path, data);
 }
 
-bool SaveScreenshot(const char* bmpPath)
-{
+bool SaveScreenshot(const char* bmpPath) {
     const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const RECT screen{x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                       y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
@@ -503,13 +455,11 @@ bool SaveScreenshot(const char* bmpPath)
 
 // ---- The fixture target program --------------------------------------------------------------
 
-std::string FixturePath()
-{
+std::string FixturePath() {
     return ExeDir() + "\\" + fixture::kExeName;
 }
 
-bool StartFixture(ChildProcess& proc, const std::string& args, HWND* mainWindow, DWORD timeoutMs)
-{
+bool StartFixture(ChildProcess& proc, const std::string& args, HWND* mainWindow, DWORD timeoutMs) {
     if (mainWindow) *mainWindow = nullptr;
     if (!proc.Start(FixturePath(), args)) return false;
     FixtureLog log;
@@ -524,21 +474,18 @@ bool StartFixture(ChildProcess& proc, const std::string& args, HWND* mainWindow,
     return true;
 }
 
-HWND FixtureChild(HWND main, int id)
-{
+HWND FixtureChild(HWND main, int id) {
     const fixture::ChildSpec* spec = fixture::FindChild(id);
     if (!spec) return nullptr;
     HWND parent = spec->parentId == fixture::kIdMain ? main : FixtureChild(main, spec->parentId);
     return parent ? GetDlgItem(parent, id) : nullptr;
 }
 
-FixtureLog::~FixtureLog()
-{
+FixtureLog::~FixtureLog() {
     Close();
 }
 
-bool FixtureLog::Open(DWORD pid)
-{
+bool FixtureLog::Open(DWORD pid) {
     Close();
     mapping_ = OpenFileMappingA(FILE_MAP_READ, FALSE, fixture::LogName(pid).c_str());
     if (!mapping_) return false;
@@ -550,36 +497,30 @@ bool FixtureLog::Open(DWORD pid)
     return true;
 }
 
-void FixtureLog::Close()
-{
+void FixtureLog::Close() {
     if (log_) UnmapViewOfFile(log_);
     if (mapping_) CloseHandle(mapping_);
     log_ = nullptr;
     mapping_ = nullptr;
 }
 
-uint32_t FixtureLog::Written() const
-{
+uint32_t FixtureLog::Written() const {
     return log_ ? static_cast<uint32_t>(log_->header.written) : 0;
 }
 
-LONG FixtureLog::PaintCount() const
-{
+LONG FixtureLog::PaintCount() const {
     return log_ ? log_->header.paintCount : 0;
 }
 
-bool FixtureLog::IsReady() const
-{
+bool FixtureLog::IsReady() const {
     return log_ && log_->header.ready != 0;
 }
 
-HWND FixtureLog::MainWindow() const
-{
+HWND FixtureLog::MainWindow() const {
     return log_ ? reinterpret_cast<HWND>(static_cast<uintptr_t>(log_->header.mainHwnd)) : nullptr;
 }
 
-std::vector<fixture::LogRecord> FixtureLog::Records(uint32_t from) const
-{
+std::vector<fixture::LogRecord> FixtureLog::Records(uint32_t from) const {
     std::vector<fixture::LogRecord> out;
     if (!log_) return out;
     const uint32_t written = Written();
@@ -589,8 +530,7 @@ std::vector<fixture::LogRecord> FixtureLog::Records(uint32_t from) const
     return out;
 }
 
-std::vector<fixture::LogRecord> FixtureLog::Find(int ctrlId, UINT msg, uint32_t from) const
-{
+std::vector<fixture::LogRecord> FixtureLog::Find(int ctrlId, UINT msg, uint32_t from) const {
     std::vector<fixture::LogRecord> out;
     for (const fixture::LogRecord& r : Records(from))
         if (r.ctrlId == ctrlId && r.message == msg) out.push_back(r);

@@ -11,14 +11,12 @@
 // Every test starts with the cursor in the bottom-right corner, off the usual window places, so that
 // windows do not get mouse moves from a cursor that an earlier test of the run left over them.
 class ParkCursor : public testing::EmptyTestEventListener {
-    void OnTestStart(const testing::TestInfo&) override
-    {
+    void OnTestStart(const testing::TestInfo&) override {
         SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     }
 };
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // Plain "\n" line ends: ctest reads the test list from this output.
     _setmode(_fileno(stdout), _O_BINARY);
 

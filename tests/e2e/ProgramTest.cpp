@@ -16,12 +16,15 @@ constexpr int kCmdProperty = 32779;
 constexpr int kPickHotKey = 1000;
 constexpr DWORD kTimeout = 15000;
 
-bool IsClass(HWND h, const char* cls) { return ClassNameOf(h) == cls; }
+bool IsClass(HWND h, const char* cls) {
+    return ClassNameOf(h) == cls;
+}
 
 // A message box (or dialog) of process pid with the given caption.
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = kTimeout) {
     return WaitForWindow(
-        pid, [&](HWND h) { return IsClass(h, "#32770") && IsWindowVisible(h) && TextOf(h) == caption; }, timeoutMs);
+        pid, [&](HWND h) { return IsClass(h, "#32770") && IsWindowVisible(h) && TextOf(h) == caption; },
+        timeoutMs);
 }
 
 // Presses button id of a dialog and waits until the dialog is gone.
@@ -109,7 +112,9 @@ public:
         Pick(target);
         return WaitForCopy(target);
     }
-    int ListRows() const { return static_cast<int>(SendMessageA(GetDlgItem(panel, 1000), LVM_GETITEMCOUNT, 0, 0)); }
+    int ListRows() const {
+        return static_cast<int>(SendMessageA(GetDlgItem(panel, 1000), LVM_GETITEMCOUNT, 0, 0));
+    }
 
     // "終了" from the tray menu; true when the process ended with exit code 0.
     bool Exit() {
@@ -136,7 +141,7 @@ public:
 const char kDefaultIni[] =
     "[SYSTEM]\r\nINISIZE=0\r\nLEFTCLK=0\r\nLEFTDBLCLK=0\r\nWSHOTKEY=67\r\nWSMODIFIERS=8\r\n";
 
-}  // namespace
+} // namespace
 
 // A run of the program and a fixture window, each started by the test that uses it; the fixture ends
 // first, then the program.
@@ -173,7 +178,7 @@ TEST_F(ProgramTest, PickConcealsAndClosingTheCopyGivesTheWindowBack) {
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(TextOf(copy), "幻写[Fixture Target]");
     const RECT rc = WindowRectOf(copy);
-    EXPECT_TRUE(EqualRect(&rc, &before));  // INISIZE 0: the copy covers the real window
+    EXPECT_TRUE(EqualRect(&rc, &before)); // INISIZE 0: the copy covers the real window
     // The copy is shown just before the real window is concealed.
     EXPECT_TRUE(PumpUntil([&] { return target.Layered() && target.Alpha() == 0; }, 3000));
     EXPECT_TRUE(PumpUntil([&] { return prog.ListRows() == 1; }, 3000));
@@ -205,7 +210,8 @@ TEST_F(ProgramTest, CopyEndsWhenItsWindowCloses) {
 
 TEST_F(ProgramTest, SilentRefusalsMakeNothing) {
     ASSERT_TRUE(prog.Start());
-    for (const char* args : {"--maximized", "--nosysmenu", "--disabled", "--untitled", "--zero-size", "--offscreen"}) {
+    for (const char* args :
+         {"--maximized", "--nosysmenu", "--disabled", "--untitled", "--zero-size", "--offscreen"}) {
         SCOPED_TRACE(args);
         Fixture refused;
         ASSERT_TRUE(refused.Start(args));
@@ -215,7 +221,8 @@ TEST_F(ProgramTest, SilentRefusalsMakeNothing) {
         EXPECT_FALSE(refused.Layered());
         EXPECT_EQ(prog.ListRows(), 0);
         // No message box either.
-        EXPECT_EQ(WaitForWindow(prog.proc.pid, [](HWND h) { return IsWindowVisible(h) && IsClass(h, "#32770"); }, 0),
+        EXPECT_EQ(WaitForWindow(
+                      prog.proc.pid, [](HWND h) { return IsWindowVisible(h) && IsClass(h, "#32770"); }, 0),
                   nullptr);
     }
     EXPECT_TRUE(prog.Exit());
@@ -225,8 +232,8 @@ TEST_F(ProgramTest, DuplicateAndLimitAreReported) {
     ASSERT_TRUE(prog.Start());
     std::vector<Fixture> targets(6);
     for (size_t i = 0; i < targets.size(); ++i) {
-        ASSERT_TRUE(targets[i].Start("--title=Target" + std::to_string(i) + " --pos=" + std::to_string(40 * i) +
-                                     ",40,400,300"));
+        ASSERT_TRUE(targets[i].Start("--title=Target" + std::to_string(i) +
+                                     " --pos=" + std::to_string(40 * i) + ",40,400,300"));
     }
     for (size_t i = 0; i < 5; ++i) ASSERT_NE(prog.PinCopy(targets[i].hwnd), nullptr) << i;
     EXPECT_TRUE(PumpUntil([&] { return prog.ListRows() == 5; }, 3000));
@@ -298,7 +305,7 @@ TEST_F(ProgramTest, TakenHotKeyIsReportedAndTheProgramRunsOn) {
     EXPECT_EQ(MessageBoxText(box), "ホットキーの登録が失敗しました.他のキーに変更してください.");
     EXPECT_TRUE(Dismiss(box, IDOK));
     PumpFor(500);
-    EXPECT_EQ(WaitForDialog(prog.proc.pid, "Lumevarin", 0), nullptr);  // reported once
+    EXPECT_EQ(WaitForDialog(prog.proc.pid, "Lumevarin", 0), nullptr); // reported once
     EXPECT_TRUE(prog.proc.Running());
     EXPECT_TRUE(prog.Exit());
 }
@@ -330,7 +337,7 @@ TEST_F(ProgramTest, PropertyDialogChangesTheInitialSize) {
     EXPECT_TRUE(PumpUntil(
         [&] { return ReadFileText(prog.IniPath()).find("INISIZE=1\r\n") != std::string::npos; }, 5000));
 
-    ASSERT_TRUE(target.Start());  // (100,50)-(900,650)
+    ASSERT_TRUE(target.Start()); // (100,50)-(900,650)
     HWND copy = prog.PinCopy(target.hwnd);
     ASSERT_NE(copy, nullptr);
     rc = WindowRectOf(copy);
@@ -400,7 +407,8 @@ TEST_F(ProgramTest, HungTargetDoesNotFreezeTheProgram) {
     ASSERT_TRUE(PostMessageA(target.hwnd, RegisterWindowMessageA(fixture::kHangMessageName), 4000, 0));
     const DWORD hungAt = GetTickCount();
     ASSERT_TRUE(PumpUntil(
-        [&] { return !SendMessageTimeoutA(target.hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, nullptr); }, 3000));
+        [&] { return !SendMessageTimeoutA(target.hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, nullptr); },
+        3000));
     // Over three seconds of the hang (three or so refresh ticks) the program answers every time, both a sent
     // message (answered even from inside a send of its own) and posted ones (only from its message loop):
     // the property dialog opens and closes again on the tray's double click and the cancel button.
@@ -408,13 +416,15 @@ TEST_F(ProgramTest, HungTargetDoesNotFreezeTheProgram) {
     while (GetTickCount() - hungAt < 3000) {
         const DWORD sentAt = GetTickCount();
         ASSERT_NE(SendMessageTimeoutA(prog.main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1500, nullptr), 0)
-            << "no answer within " << GetTickCount() - sentAt << " ms, " << sentAt - hungAt << " ms into the hang";
+            << "no answer within " << GetTickCount() - sentAt << " ms, " << sentAt - hungAt
+            << " ms into the hang";
         const DWORD postedAt = GetTickCount();
         PostMessageA(prog.main, kTrayNotify, 0, WM_LBUTTONDBLCLK);
         HWND dlg = WaitForDialog(prog.proc.pid, "プロパティ設定", 1500);
         ASSERT_NE(dlg, nullptr) << postedAt - hungAt << " ms into the hang";
         PostClick(dlg, IDCANCEL);
-        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dlg); }, 1500)) << postedAt - hungAt << " ms into the hang";
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dlg); }, 1500))
+            << postedAt - hungAt << " ms into the hang";
         ++answered;
     }
     EXPECT_GE(answered, 3);

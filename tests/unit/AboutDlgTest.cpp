@@ -18,8 +18,7 @@ struct Shown {
 };
 
 // Opens the box modally, reads what it shows and presses OK.
-Shown OpenAndRead(CAboutDlg& dlg, INT_PTR* pResult)
-{
+Shown OpenAndRead(CAboutDlg& dlg, INT_PTR* pResult) {
     Shown shown;
     Script script;
     script.Then(WhenShown(dlg, [&](HWND h) {
@@ -35,8 +34,7 @@ Shown OpenAndRead(CAboutDlg& dlg, INT_PTR* pResult)
 
 } // namespace
 
-TEST(AboutDlgTest, ShowsTheProductNameAndTheVersionOfThisProgram)
-{
+TEST(AboutDlgTest, ShowsTheProductNameAndTheVersionOfThisProgram) {
     g_bVersionLoaded = 0;
     CAboutDlg dlg;
     INT_PTR result = 0;
@@ -51,8 +49,7 @@ TEST(AboutDlgTest, ShowsTheProductNameAndTheVersionOfThisProgram)
     EXPECT_EQ(GetVersionString(), static_cast<const char*>(g_szVersion));
 }
 
-TEST(AboutDlgTest, LaterOpeningsUseTheKeptTextAndItsSeparatorsBecomeHyphens)
-{
+TEST(AboutDlgTest, LaterOpeningsUseTheKeptTextAndItsSeparatorsBecomeHyphens) {
     ASSERT_STREQ(GetVersionString(), "Ver.:1.0.1.117");
     ASSERT_EQ(g_bVersionLoaded, 1);
 

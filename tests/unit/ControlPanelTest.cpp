@@ -23,16 +23,21 @@ int RowImage(const CListCtrl& list, int row) {
     return item.iImage;
 }
 
-LONG ExStyle(HWND h) { return ::GetWindowLongA(h, GWL_EXSTYLE); }
+LONG ExStyle(HWND h) {
+    return ::GetWindowLongA(h, GWL_EXSTYLE);
+}
 
 std::string HexLine(const char* label, HWND h) {
     char buf[64];
-    snprintf(buf, sizeof(buf), "%s hWnd=0x%08x\n", label, static_cast<unsigned>(reinterpret_cast<UINT_PTR>(h)));
+    snprintf(buf, sizeof(buf), "%s hWnd=0x%08x\n", label,
+             static_cast<unsigned>(reinterpret_cast<UINT_PTR>(h)));
     return buf;
 }
 
 // Pixel of a window's client area as the screen shows it.
-COLORREF ClientPixel(HWND h, int x, int y) { return ClientImage(h).At(x, y); }
+COLORREF ClientPixel(HWND h, int x, int y) {
+    return ClientImage(h).At(x, y);
+}
 
 // Refuses the creation of every window whose parent or owner is the given window (a copy window
 // that cannot be made).
@@ -46,7 +51,7 @@ LRESULT CALLBACK RefuseCopyHook(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(g_hRefuseHook, code, wParam, lParam);
 }
 
-}  // namespace
+} // namespace
 
 // ---- List view and appearance -------------------------------------------------------------------
 
@@ -84,7 +89,7 @@ TEST(ControlDlgTest, PanelAndItsLabelAreGrey) {
     HWND hPanel = host.panel->m_hWnd;
     ::UpdateWindow(host.parent);
 
-    RECT gap = {100, 6, 101, 7};  // between the label and the button, dialog units
+    RECT gap = {100, 6, 101, 7}; // between the label and the button, dialog units
     ::MapDialogRect(hPanel, &gap);
     HWND hLabel = nullptr;
     for (HWND c = ::GetWindow(hPanel, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
@@ -130,7 +135,7 @@ TEST(ControlDlgTest, ImageListOutlivesTheListViewAndGoesWithTheCache) {
             if (viaPanel) {
                 host.panel->DestroyWindow();
             } else {
-                ::DestroyWindow(host.parent);  // takes the panel and its list view along
+                ::DestroyWindow(host.parent); // takes the panel and its list view along
             }
             EXPECT_EQ(host.panel->m_hWnd, nullptr);
             EXPECT_EQ(::GetObjectType(hbm), static_cast<DWORD>(OBJ_BITMAP)) << viaPanel;
@@ -202,7 +207,7 @@ TEST(ControlDlgTest, DeleteEndsTheSelectedCopyEvenWhenRowsMoveDuringTheQuestion)
 
     MessageBoxDriver boxes({IDYES});
     boxes.onBox = [&](HWND) { ::SendMessageA(copyC, WM_CLOSE, 0, 0); };
-    host.panel->m_listCtrl.SetSelectionMark(1);  // Bravo
+    host.panel->m_listCtrl.SetSelectionMark(1); // Bravo
     host.ClickDelete();
 
     ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -235,8 +240,8 @@ TEST(ControlDlgTest, RemoveDataByWindowMatchesOnlyPinnedRecordsWithThatCopyWindo
     {
         StdoutCapture out;
         host.panel->removeDataByWindow(dlgA);
-        EXPECT_EQ(out.Stop(),
-                  HexLine("Data", copyC) + HexLine("Obj ", copyA) + HexLine("Data", copyB) + HexLine("Obj ", copyA));
+        EXPECT_EQ(out.Stop(), HexLine("Data", copyC) + HexLine("Obj ", copyA) + HexLine("Data", copyB) +
+                                  HexLine("Obj ", copyA));
         EXPECT_EQ(host.panel->m_vecData.size(), 4u);
         EXPECT_TRUE(::IsWindow(copyA));
         EXPECT_EQ(host.panel->m_bIniWritePending, 0);
@@ -244,8 +249,8 @@ TEST(ControlDlgTest, RemoveDataByWindowMatchesOnlyPinnedRecordsWithThatCopyWindo
     {
         StdoutCapture out;
         host.panel->removeDataByWindow(dlgB);
-        EXPECT_EQ(out.Stop(),
-                  HexLine("Data", copyC) + HexLine("Obj ", copyB) + HexLine("Data", copyB) + HexLine("Obj ", copyB));
+        EXPECT_EQ(out.Stop(), HexLine("Data", copyC) + HexLine("Obj ", copyB) + HexLine("Data", copyB) +
+                                  HexLine("Obj ", copyB));
         EXPECT_FALSE(::IsWindow(copyB));
         EXPECT_TRUE(::IsWindow(copyA));
         EXPECT_TRUE(::IsWindow(copyC));
@@ -295,7 +300,7 @@ TEST(ControlDlgTest, CopyDestroyedWithItsOwnerLeavesNoRecordBehind) {
     ASSERT_EQ(host.panel->m_vecData.size(), 1u);
     EXPECT_EQ(host.panel->m_vecData[0].m_hTarget, b);
     EXPECT_EQ(host.Column(1), (Rows{"Bravo"}));
-    host.panel->endAllPin();  // touches no freed copy
+    host.panel->endAllPin(); // touches no freed copy
     EXPECT_TRUE(host.panel->m_vecData.empty());
 }
 
@@ -314,7 +319,8 @@ TEST(ControlDlgTest, EndAllPinEndsEveryCopyThenWritesAndEmptiesTheList) {
     const std::string text = out.Stop();
     EXPECT_EQ(out.Count("CControlDlg::notifyUpdateWindow()\n"), 3) << text;
     EXPECT_EQ(out.Count("CControlDlg::__writeIniFile()\n"), 1) << text;
-    EXPECT_GT(text.find("CControlDlg::__writeIniFile()\n"), text.rfind("CControlDlg::notifyUpdateWindow()\n"));
+    EXPECT_GT(text.find("CControlDlg::__writeIniFile()\n"),
+              text.rfind("CControlDlg::notifyUpdateWindow()\n"));
     EXPECT_TRUE(host.panel->m_vecData.empty());
     for (HWND copy : copies) EXPECT_FALSE(::IsWindow(copy));
     for (size_t i = 0; i < targets.size(); ++i) EXPECT_EQ(ExStyle(targets[i]), styles[i]) << i;
@@ -331,7 +337,8 @@ TEST(ControlDlgTest, EnterAndEscKeepTheCopies) {
     // The keys as the dialog manager turns them into commands, and the commands themselves.
     ::SetFocus(host.panel->m_listCtrl.m_hWnd);
     for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
-        MSG msg = {host.panel->m_listCtrl.m_hWnd, WM_KEYDOWN, key, 0, static_cast<DWORD>(::GetMessageTime()), {0, 0}};
+        MSG msg = {host.panel->m_listCtrl.m_hWnd,          WM_KEYDOWN, key, 0,
+                   static_cast<DWORD>(::GetMessageTime()), {0, 0}};
         ::IsDialogMessageA(host.panel->m_hWnd, &msg);
     }
     ::SendMessageA(host.panel->m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -358,8 +365,10 @@ TEST(ControlDlgPickTest, RefusedWindowsGetNothing) {
         {"no system menu",
          host.Own(CreateTopWindow("NoMenu", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 100, 100, 300, 200))},
         {"disabled", host.Own(CreateTopWindow("Disabled", normal | WS_DISABLED, 100, 100, 300, 200))},
-        {"zero width", host.Own(CreateTopWindow("Thin", WS_POPUP | WS_SYSMENU | WS_VISIBLE, 100, 100, 0, 200))},
-        {"zero height", host.Own(CreateTopWindow("Flat", WS_POPUP | WS_SYSMENU | WS_VISIBLE, 100, 100, 300, 0))},
+        {"zero width",
+         host.Own(CreateTopWindow("Thin", WS_POPUP | WS_SYSMENU | WS_VISIBLE, 100, 100, 0, 200))},
+        {"zero height",
+         host.Own(CreateTopWindow("Flat", WS_POPUP | WS_SYSMENU | WS_VISIBLE, 100, 100, 300, 0))},
         {"off every monitor", host.Own(CreateTopWindow("Away", normal, -5000, -5000, 300, 200))},
         {"untitled", host.Own(CreateTopWindow("", normal, 100, 100, 300, 200))},
         {"desktop title", host.Own(CreateTopWindow("Program Manager", normal, 100, 100, 300, 200))},

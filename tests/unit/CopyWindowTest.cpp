@@ -55,7 +55,7 @@ void PaintPattern(HWND hwnd, HDC hdc) {
 LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_ERASEBKGND:
-        return 1;  // the band stays unpainted
+        return 1; // the band stays unpainted
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC hdc = BeginPaint(hwnd, &ps);
@@ -67,7 +67,7 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         PaintPattern(hwnd, reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_DESTROY:
-        if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) == 1) PostQuitMessage(0);  // a target on its own thread
+        if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) == 1) PostQuitMessage(0); // a target on its own thread
         return 0;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -134,11 +134,13 @@ private:
 
 constexpr RECT kTargetRect = {100, 50, 900, 650};
 
-bool RectIs(const RECT& r, int l, int t, int rr, int b) { return r.left == l && r.top == t && r.right == rr && r.bottom == b; }
+bool RectIs(const RECT& r, int l, int t, int rr, int b) {
+    return r.left == l && r.top == t && r.right == rr && r.bottom == b;
+}
 
 std::string RectText(const RECT& r) {
-    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + ")";
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) +
+           "," + std::to_string(r.bottom) + ")";
 }
 
 struct Layered {
@@ -237,7 +239,7 @@ private:
     CControlDlg* m_savedPanel = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 // ==== CEidrelData: pin and end ======================================================================
 
@@ -313,7 +315,8 @@ TEST_F(EidrelDataTest, EndPinKeepsRectanglesAndARepinStartsFromThem) {
     std::string text = out.Stop();
     EXPECT_TRUE(RectIs(data.m_rectWin, 320, 210, 720, 510)) << RectText(data.m_rectWin);
     EXPECT_TRUE(RectIs(data.m_rectTarget, 100, 50, 900, 650)) << RectText(data.m_rectTarget);
-    EXPECT_NE(text.find("EndPin! title=Again\n■■m_rectWin.top=210, m_rectWin.left=320\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("EndPin! title=Again\n■■m_rectWin.top=210, m_rectWin.left=320\n"), std::string::npos)
+        << text;
     RECT back = WindowRectOf(target);
     EXPECT_TRUE(RectIs(back, 100, 50, 900, 650)) << RectText(back);
 
@@ -353,7 +356,7 @@ TEST_F(EidrelDataTest, RecordCopiesShareTheCopyWindow) {
     CEidrelData keep(*data);
     CEidrelData assigned;
     assigned = keep;
-    data.reset();  // destroying a copy of the record leaves the copy window alone
+    data.reset(); // destroying a copy of the record leaves the copy window alone
     ASSERT_NE(keep.m_pDlg, nullptr);
     EXPECT_TRUE(IsWindow(keep.m_pDlg->m_hWnd));
     EXPECT_EQ(assigned.m_pDlg, keep.m_pDlg);
@@ -442,12 +445,12 @@ bool DrawWithUpdateLayeredWindow(HWND hwnd) {
     return ok != FALSE;
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(EidrelDlgTest, WindowDrawnWithUpdateLayeredWindowCanDrawItselfAgainAfterTheCopy) {
     HWND target = Target(kTargetRect, WS_EX_LAYERED);
     ASSERT_TRUE(DrawWithUpdateLayeredWindow(target));
-    ASSERT_FALSE(LayeredOf(target).ok);  // no attributes to save
+    ASSERT_FALSE(LayeredOf(target).ok); // no attributes to save
     CEidrelData data;
     data.StartPin(target, 1);
     ASSERT_NE(data.m_pDlg, nullptr);
@@ -479,7 +482,7 @@ TEST_F(EidrelDlgTest, CopyDestroyedBehindItsBackStillGivesTheRealWindowBack) {
     CountedCopy* p = PinCounted(target, RECT{300, 200, 700, 500});
     ASSERT_NE(p, nullptr);
     SetWindowPos(target, nullptr, 0, 0, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
-    ::DestroyWindow(p->m_hWnd);  // not through CEidrelDlg::DestroyWindow
+    ::DestroyWindow(p->m_hWnd); // not through CEidrelDlg::DestroyWindow
     EXPECT_EQ(g_deletedCopies, 1);
     EXPECT_EQ(GetWindowLongA(target, GWL_EXSTYLE), exStyle);
     RECT r = WindowRectOf(target);
@@ -535,7 +538,7 @@ TEST_F(EidrelDlgTest, SystemMenuOpensTheVersionBoxModally) {
     EXPECT_EQ(flagWhileOpen, 1);
     EXPECT_EQ(g_bModalDialogOpen, 0);
     EXPECT_FALSE(IsWindow(versionBox));
-    EXPECT_TRUE(IsWindow(copy));  // the command closes nothing
+    EXPECT_TRUE(IsWindow(copy)); // the command closes nothing
     data.EndPin();
 }
 
@@ -549,7 +552,7 @@ void PressKey(HWND hwnd, UINT msg, WPARAM vk, LPARAM lParam) {
     DrainMessages();
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(EidrelDlgTest, EscCloseBoxAndAltF4EndTheCopyThroughThePanel) {
     PanelHost host;
@@ -575,7 +578,7 @@ TEST_F(EidrelDlgTest, EscCloseBoxAndAltF4EndTheCopyThroughThePanel) {
             SendMessageA(copy, WM_CLOSE, 0, 0);
             break;
         case kAltF4:
-            PressKey(copy, WM_SYSKEYDOWN, VK_F4, 0x203E0001);  // context code: Alt held
+            PressKey(copy, WM_SYSKEYDOWN, VK_F4, 0x203E0001); // context code: Alt held
             break;
         case kSysClose:
             SendMessageA(copy, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -602,7 +605,7 @@ TEST_F(EidrelDlgTest, WithoutAPanelClosingDoesNothing) {
 }
 
 TEST_F(EidrelDlgTest, TickRemovesTheCopyOfAVanishedWindow) {
-    g_nRefreshInterval = 1;  // 100 ms
+    g_nRefreshInterval = 1; // 100 ms
     PanelHost host;
     ThreadTarget t(kTargetRect);
     CEidrelDlg* dlg = host.Pin(t.hwnd());
@@ -632,7 +635,8 @@ POINT CachePointOf(CEidrelDlg* dlg, HWND target, int x, int y) {
     const int contentY = y + client.y - (wr.top + dlg->m_nYOffset);
     const int contentWidth = (wr.right - wr.left) - 2 * dlg->m_nXOffset;
     const int contentHeight = (wr.bottom - wr.top) - dlg->m_nYOffset - dlg->m_nBottomOffset;
-    return POINT{contentX * dlg->m_nCacheWidth / contentWidth, contentY * dlg->m_nCacheHeight / contentHeight};
+    return POINT{contentX * dlg->m_nCacheWidth / contentWidth,
+                 contentY * dlg->m_nCacheHeight / contentHeight};
 }
 
 COLORREF CachePixelAt(CEidrelDlg* dlg, HWND target, int x, int y) {
@@ -646,7 +650,7 @@ std::string Hex(COLORREF c) {
     return b;
 }
 
-}  // namespace
+} // namespace
 
 // The fixture program's window is a window of another process, whose input-idle state the capture can
 // wait for (a process cannot wait for its own).
@@ -670,10 +674,11 @@ TEST_F(EidrelDlgTest, BindingMeasuresTheFrameOfAnotherProgramsWindow) {
     EXPECT_EQ(dlg->m_nBottomOffset, frame);
     EXPECT_EQ(dlg->m_nYOffset, frame + GetSystemMetrics(SM_CYCAPTION));
     char line[160];
-    snprintf(line, sizeof line, "WH=%d, CH=%d, TITLE=%d, FRAMEY=%d, FIXFRAMY=%d, SIZEY=%d\nXOFFSET=%d, YOFFSET=%d\n",
-             static_cast<int>(wr.bottom - wr.top), static_cast<int>(cr.bottom), GetSystemMetrics(SM_CYCAPTION),
-             GetSystemMetrics(SM_CYFRAME), GetSystemMetrics(SM_CYDLGFRAME), GetSystemMetrics(SM_CYSIZE),
-             dlg->m_nXOffset, dlg->m_nYOffset);
+    snprintf(line, sizeof line,
+             "WH=%d, CH=%d, TITLE=%d, FRAMEY=%d, FIXFRAMY=%d, SIZEY=%d\nXOFFSET=%d, YOFFSET=%d\n",
+             static_cast<int>(wr.bottom - wr.top), static_cast<int>(cr.bottom),
+             GetSystemMetrics(SM_CYCAPTION), GetSystemMetrics(SM_CYFRAME), GetSystemMetrics(SM_CYDLGFRAME),
+             GetSystemMetrics(SM_CYSIZE), dlg->m_nXOffset, dlg->m_nYOffset);
     EXPECT_NE(text.find(line), std::string::npos) << text;
     // The idle program is captured at once, into a cache of the copy's size.
     EXPECT_EQ(text.find("WaitForInputIdle"), std::string::npos) << text;
@@ -717,7 +722,8 @@ TEST_F(EidrelDlgTest, CaptureShowsTheContentScaledToTheCopy) {
     Image shown = ClientImage(dlg->m_hWnd);
     ASSERT_FALSE(shown.Empty());
     for (int q = 0; q < 4; ++q) {
-        POINT p = CachePointOf(dlg, target, fixture::QuadrantCentre(q, cw, ch).x, fixture::QuadrantCentre(q, cw, ch).y);
+        POINT p = CachePointOf(dlg, target, fixture::QuadrantCentre(q, cw, ch).x,
+                               fixture::QuadrantCentre(q, cw, ch).y);
         EXPECT_EQ(shown.At(p.x, p.y), fixture::kQuadrantColour[q]) << "quadrant " << q;
     }
     dlg->DestroyWindow();
@@ -733,7 +739,8 @@ TEST_F(EidrelDlgTest, ResizedCopyIsRecapturedAtItsNewSizeOnTheNextTick) {
     RECT cc;
     GetClientRect(dlg->m_hWnd, &cc);
     ASSERT_NE(dlg->m_nCacheWidth, cc.right);
-    ASSERT_TRUE(PumpUntil([&] { return dlg->m_nCacheWidth == cc.right && dlg->m_nCacheHeight == cc.bottom; }, 3000));
+    ASSERT_TRUE(
+        PumpUntil([&] { return dlg->m_nCacheWidth == cc.right && dlg->m_nCacheHeight == cc.bottom; }, 3000));
     RECT cr;
     GetClientRect(target, &cr);
     POINT p = fixture::QuadrantCentre(fixture::kBottomLeft, cr.right, cr.bottom - kBand);
@@ -825,7 +832,8 @@ TEST_F(EidrelDlgTest, CapturePassesLeaveNoGdiObjectsBehind) {
     for (int i = 0; i < 300; ++i) pass();
     const long after = probe();
     std::printf("GDI measure: %s %ld -> %ld\n", counted ? "GetGuiResources" : "handle slot", before, after);
-    EXPECT_LE(after - before, 8) << (counted ? "GetGuiResources" : "handle slot") << " " << before << " -> " << after;
+    EXPECT_LE(after - before, 8) << (counted ? "GetGuiResources" : "handle slot") << " " << before << " -> "
+                                 << after;
     EXPECT_GT(dlg->m_nCacheWidth, 0);
     dlg->DestroyWindow();
 }
@@ -848,7 +856,7 @@ void SetShift(bool down) {
     SetKeyboardState(keys);
 }
 
-}  // namespace
+} // namespace
 
 class EidrelDlgZoomTest : public CopyTest {
 protected:
@@ -880,7 +888,7 @@ TEST_F(EidrelDlgZoomTest, WheelNarrowsAndWidensTheViewByNotches) {
     Wheel(copy, 360);
     EXPECT_EQ(m_dlg->m_nZoomX, 97);
     EXPECT_EQ(m_dlg->m_nZoomY, 97);
-    Wheel(copy, 60);  // less than a notch: nothing, and nothing carried over
+    Wheel(copy, 60); // less than a notch: nothing, and nothing carried over
     Wheel(copy, 60);
     EXPECT_EQ(m_dlg->m_nZoomX, 97);
     Wheel(copy, 240, MK_CONTROL);
@@ -889,7 +897,7 @@ TEST_F(EidrelDlgZoomTest, WheelNarrowsAndWidensTheViewByNotches) {
     Wheel(copy, 120, MK_SHIFT);
     EXPECT_EQ(m_dlg->m_nZoomX, 95);
     EXPECT_EQ(m_dlg->m_nZoomY, 96);
-    Wheel(copy, 120, MK_CONTROL | MK_SHIFT);  // Ctrl wins
+    Wheel(copy, 120, MK_CONTROL | MK_SHIFT); // Ctrl wins
     EXPECT_EQ(m_dlg->m_nZoomX, 94);
     EXPECT_EQ(m_dlg->m_nZoomY, 96);
     Wheel(copy, -120 * 20);
@@ -957,7 +965,7 @@ TEST_F(EidrelDlgZoomTest, AnAxisAt100ShowsItWhole) {
     m_dlg->CalcZoomSource();
     EXPECT_EQ(m_dlg->m_nSrcLeft, 0);
     EXPECT_EQ(m_dlg->m_nSrcWidth, 400);
-    EXPECT_EQ(m_dlg->m_nPanX, 0);  // it would have moved the source: rewritten
+    EXPECT_EQ(m_dlg->m_nPanX, 0); // it would have moved the source: rewritten
     // A pan whose scaled value truncates to 0 stays.
     Picture(400, 300, 0.1);
     m_dlg->m_nPanX = 5;
@@ -1018,16 +1026,16 @@ TEST_F(EidrelDlgZoomTest, DraggingPansTheZoomedViewWithRemainders) {
     // Zoomed: the source width over the client width per pixel; fractions add up.
     m_dlg->ChangeZoom(-50, -50);
     m_dlg->m_nSrcWidth = 100;  // a quarter unit per pixel
-    m_dlg->m_nSrcHeight = 150;  // half a unit per pixel
+    m_dlg->m_nSrcHeight = 150; // half a unit per pixel
     SendMessageA(copy, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
     SendMessageA(copy, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(99, 100));
     SendMessageA(copy, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(98, 100));
     SendMessageA(copy, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(97, 100));
     EXPECT_EQ(m_dlg->m_nPanX, 0);
     SendMessageA(copy, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(96, 100));
-    EXPECT_EQ(m_dlg->m_nPanX, 1);  // four pixels to the left: one unit to the right
+    EXPECT_EQ(m_dlg->m_nPanX, 1); // four pixels to the left: one unit to the right
     SendMessageA(copy, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(96, 110));
-    EXPECT_EQ(m_dlg->m_nPanY, -5);  // the picture follows the mouse down: the source moves up
+    EXPECT_EQ(m_dlg->m_nPanY, -5); // the picture follows the mouse down: the source moves up
     EXPECT_EQ(m_dlg->m_nLastY, 110);
     SendMessageA(copy, WM_LBUTTONUP, 0, MAKELPARAM(96, 110));
 }
@@ -1044,12 +1052,13 @@ POINT CentreOf(HWND hwnd) {
 // Makes the copy's client area exactly w x h.
 void SetClientSize(CEidrelDlg* dlg, int w, int h) {
     RECT r = {0, 0, w, h};
-    AdjustWindowRectEx(&r, GetWindowLongA(dlg->m_hWnd, GWL_STYLE), FALSE, GetWindowLongA(dlg->m_hWnd, GWL_EXSTYLE));
+    AdjustWindowRectEx(&r, GetWindowLongA(dlg->m_hWnd, GWL_STYLE), FALSE,
+                       GetWindowLongA(dlg->m_hWnd, GWL_EXSTYLE));
     RECT now = WindowRectOf(dlg->m_hWnd);
     dlg->MoveWindow(now.left, now.top, r.right - r.left, r.bottom - r.top);
 }
 
-}  // namespace
+} // namespace
 
 class EidrelDlgChildrenTest : public CopyTest {};
 
@@ -1077,7 +1086,8 @@ TEST_F(EidrelDlgChildrenTest, SnapshotAndSearchFollowTheChildTree) {
         for (const CChildWinInf& inf : dlg->m_vecChildWinInf) {
             if (inf.m_hWindow != h) continue;
             seen = true;
-            EXPECT_EQ(inf.m_hParent, spec.parentId == fixture::kIdMain ? target : FixtureChild(target, spec.parentId));
+            EXPECT_EQ(inf.m_hParent,
+                      spec.parentId == fixture::kIdMain ? target : FixtureChild(target, spec.parentId));
             EXPECT_EQ(inf.m_bVisible != 0, spec.visible) << spec.id;
             EXPECT_EQ(inf.m_bEnabled != 0, spec.enabled) << spec.id;
         }
@@ -1093,8 +1103,9 @@ TEST_F(EidrelDlgChildrenTest, SnapshotAndSearchFollowTheChildTree) {
     POINT client = CentreOf(innerButton);
     ScreenToClient(target, &client);
     char line[96];
-    snprintf(line, sizeof line, "spoint x=%d, y=%d\nFind ChildWindow handle=0x%08x\n", static_cast<int>(client.x),
-             static_cast<int>(client.y), static_cast<unsigned>(reinterpret_cast<UINT_PTR>(panel)));
+    snprintf(line, sizeof line, "spoint x=%d, y=%d\nFind ChildWindow handle=0x%08x\n",
+             static_cast<int>(client.x), static_cast<int>(client.y),
+             static_cast<unsigned>(reinterpret_cast<UINT_PTR>(panel)));
     EXPECT_NE(text.find(line), std::string::npos) << text;
 
     EXPECT_TRUE(dlg->FindDeepestChild(CentreOf(panelButton), &found));
@@ -1127,8 +1138,8 @@ TEST_F(EidrelDlgChildrenTest, SearchGoesTenLevelsDeepAndNoFurther) {
     std::vector<HWND> chain;
     HWND parent = target;
     for (int level = 1; level <= 11; ++level) {
-        HWND h = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 1, 1, 100 - 2 * level, 100 - 2 * level, parent,
-                                 nullptr, nullptr, nullptr);
+        HWND h = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 1, 1, 100 - 2 * level,
+                                 100 - 2 * level, parent, nullptr, nullptr, nullptr);
         chain.push_back(h);
         parent = h;
     }
@@ -1241,7 +1252,7 @@ TEST_F(EidrelDlgForwardTest, ClicksReachTheChildUnderTheCursor) {
     host.panel->m_nLeftDblClk = 1;
     c = CopyPointFor(dlg, CentreOf(button));
     from = log.Written();
-    SendMessageA(copy, WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y));  // not forwarded now
+    SendMessageA(copy, WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y)); // not forwarded now
     SendMessageA(copy, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(c.x, c.y));
     const std::vector<UINT> dbl = {WM_MOUSEMOVE, WM_MOUSEMOVE, WM_LBUTTONDBLCLK, WM_LBUTTONUP};
     EXPECT_TRUE(PumpUntil([&] { return MessagesOf(log, fixture::kIdPanelButton, from).size() >= 4; }, 3000));
@@ -1294,8 +1305,8 @@ TEST_F(EidrelDlgForwardTest, MappingRoundsToTheNearestPixelAndNeedsAClientArea) 
     // Content 600 wide shown 400 wide: ratio 1.5.
     dlg->m_nXOffset = dlg->m_nYOffset = dlg->m_nBottomOffset = 0;
     SetClientSize(dlg, 400, 200);
-    EXPECT_EQ(dlg->MapToTarget(3, 0).x, 100 + 5);  // 4.5 becomes 5
-    EXPECT_EQ(dlg->MapToTarget(1, 0).x, 100 + 2);  // 1.5 becomes 2
+    EXPECT_EQ(dlg->MapToTarget(3, 0).x, 100 + 5); // 4.5 becomes 5
+    EXPECT_EQ(dlg->MapToTarget(1, 0).x, 100 + 2); // 1.5 becomes 2
     EXPECT_EQ(dlg->MapToTarget(0, 100).y, 50 + 200);
     // Zoomed on the vertical axis only, without composition: the horizontal mapping is unchanged.
     dlg->m_nCacheWidth = 400;
@@ -1303,9 +1314,9 @@ TEST_F(EidrelDlgForwardTest, MappingRoundsToTheNearestPixelAndNeedsAClientArea) 
     dlg->m_dScaleX = 400.0 / 600;
     dlg->m_dScaleY = 1.0;
     dlg->ChangeZoom(0, -50);
-    dlg->m_nCacheHeight = 400;  // full resolution on the zoomed axis
+    dlg->m_nCacheHeight = 400; // full resolution on the zoomed axis
     EXPECT_EQ(dlg->MapToTarget(3, 0).x, 100 + 5);
-    EXPECT_EQ(dlg->MapToTarget(0, 0).y, 50 + 100);  // the source starts at its margin
+    EXPECT_EQ(dlg->MapToTarget(0, 0).y, 50 + 100); // the source starts at its margin
     dlg->ResetZoom();
 
     // A copy without client area forwards nothing and moves nothing.

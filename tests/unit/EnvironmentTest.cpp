@@ -6,14 +6,12 @@
 
 #include <cstring>
 
-TEST(Environment, AnsiCodePageIsJapanese)
-{
+TEST(Environment, AnsiCodePageIsJapanese) {
     // 1252 here means Wine ran without the ja_JP.UTF-8 locale (LANG/LC_ALL, locale-gen).
     EXPECT_EQ(932u, GetACP());
 }
 
-TEST(Environment, NarrowLiteralsAreShiftJis)
-{
+TEST(Environment, NarrowLiteralsAreShiftJis) {
     const char text[] = "朧写鏡";
     const unsigned char expected[] = {0x9E, 0x4F, 0x8E, 0xCA, 0x8B, 0xBE, 0x00};
     ASSERT_EQ(sizeof expected, sizeof text);
@@ -24,16 +22,14 @@ namespace {
 
 int g_received = 0;
 
-LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
+LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_APP + 7 && wp == 1234) ++g_received;
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 } // namespace
 
-TEST(Environment, WindowGetsPostedMessage)
-{
+TEST(Environment, WindowGetsPostedMessage) {
     WNDCLASSA wc{};
     wc.lpfnWndProc = ProbeProc;
     wc.hInstance = GetModuleHandleA(nullptr);

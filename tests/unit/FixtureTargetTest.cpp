@@ -10,8 +10,7 @@ using namespace fixture;
 
 namespace {
 
-RECT RectInParent(HWND child)
-{
+RECT RectInParent(HWND child) {
     RECT rc;
     GetWindowRect(child, &rc);
     MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
@@ -20,8 +19,7 @@ RECT RectInParent(HWND child)
 
 } // namespace
 
-TEST(FixtureTarget, ChildTreeMatchesLayout)
-{
+TEST(FixtureTarget, ChildTreeMatchesLayout) {
     ChildProcess proc;
     HWND main = nullptr;
     ASSERT_TRUE(StartFixture(proc, "", &main));
@@ -50,8 +48,7 @@ TEST(FixtureTarget, ChildTreeMatchesLayout)
     EXPECT_EQ(3, deepest);
 }
 
-TEST(FixtureTarget, ScreenShowsQuadrants)
-{
+TEST(FixtureTarget, ScreenShowsQuadrants) {
     FixtureWindow fixture;
     ASSERT_TRUE(fixture.Start());
     const Image image = ClientImage(fixture.hwnd);
@@ -64,8 +61,7 @@ TEST(FixtureTarget, ScreenShowsQuadrants)
     EXPECT_EQ(panel->colour, image.At(panel->rect.right - 2, panel->rect.bottom - 2));
 }
 
-TEST(FixtureTarget, LogsWhatItsWindowsReceive)
-{
+TEST(FixtureTarget, LogsWhatItsWindowsReceive) {
     ChildProcess proc;
     HWND main = nullptr;
     ASSERT_TRUE(StartFixture(proc, "", &main));
@@ -127,8 +123,7 @@ TEST(FixtureTarget, LogsWhatItsWindowsReceive)
     EXPECT_EQ(0u, code);
 }
 
-TEST(FixtureTarget, OptionsShapeTheWindow)
-{
+TEST(FixtureTarget, OptionsShapeTheWindow) {
     struct Case {
         const char* args;
         std::function<void(HWND)> check;
@@ -197,8 +192,7 @@ TEST(FixtureTarget, OptionsShapeTheWindow)
     EXPECT_EQ(static_cast<DWORD>(kExitBadOption), code);
 }
 
-TEST(FixtureTarget, BusyOptionsKeepWaitForInputIdleWaiting)
-{
+TEST(FixtureTarget, BusyOptionsKeepWaitForInputIdleWaiting) {
     ChildProcess idle, busyOnce, busyAlways;
     ASSERT_TRUE(StartFixture(idle, "", nullptr));
     HWND busyMain = nullptr;

@@ -1,5 +1,5 @@
-// The application layer: window binding, message routing, self-deleting objects, data exchange, the modal loop
-// and the message box.
+// The application layer: window binding, message routing, self-deleting objects, data exchange, the modal
+// loop and the message box.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -28,14 +28,14 @@ public:
     CWnd m_ctrl;
 };
 
-}  // namespace
+} // namespace
 
 TEST(FrameworkTest, RadioAndCheckExchange) {
     ExchangeDlg dlg;
     dlg.m_nRadio = 1;
     dlg.m_nCheck = 1;
     ASSERT_TRUE(dlg.Create(IDD_SELSIZE_DIALOG, static_cast<HWND>(nullptr)));
-    EXPECT_EQ(dlg.m_nExchanges, 1);  // the initial exchange runs in OnInitDialog
+    EXPECT_EQ(dlg.m_nExchanges, 1); // the initial exchange runs in OnInitDialog
     EXPECT_FALSE(IsChecked(dlg.m_hWnd, IDC_RADIO_11));
     EXPECT_TRUE(IsChecked(dlg.m_hWnd, IDC_RADIO_12));
     EXPECT_FALSE(IsChecked(dlg.m_hWnd, IDC_RADIO_14));
@@ -43,7 +43,7 @@ TEST(FrameworkTest, RadioAndCheckExchange) {
 
     // A value outside the group selects none; taking with none selected gives -1.
     dlg.m_nRadio = 5;
-    dlg.m_nCheck = 7;  // outside 0..2: shown clear
+    dlg.m_nCheck = 7; // outside 0..2: shown clear
     dlg.UpdateData(FALSE);
     for (int id : {IDC_RADIO_11, IDC_RADIO_12, IDC_RADIO_14}) EXPECT_FALSE(IsChecked(dlg.m_hWnd, id)) << id;
     EXPECT_FALSE(IsChecked(dlg.m_hWnd, IDC_CHECK_LEFTCLK));
@@ -64,7 +64,7 @@ TEST(FrameworkTest, RadioAndCheckExchange) {
     EXPECT_EQ(CWnd::FromHandlePermanent(hCtrl), &dlg.m_ctrl);
     dlg.DestroyWindow();
     EXPECT_EQ(dlg.m_hWnd, nullptr);
-    EXPECT_EQ(dlg.m_ctrl.m_hWnd, nullptr);  // unbound when its window went with the dialog
+    EXPECT_EQ(dlg.m_ctrl.m_hWnd, nullptr); // unbound when its window went with the dialog
 }
 
 namespace {
@@ -74,14 +74,17 @@ int g_liveObjects = 0;
 // Heap dialog that records the messages it saw and deletes itself after its window is gone.
 class SelfDeletingDlg : public CDialogEx {
 public:
-    explicit SelfDeletingDlg(std::vector<UINT>* pLog) : CDialogEx(IDD_EIDREL_DIALOG), m_pLog(pLog) { ++g_liveObjects; }
+    explicit SelfDeletingDlg(std::vector<UINT>* pLog) : CDialogEx(IDD_EIDREL_DIALOG), m_pLog(pLog) {
+        ++g_liveObjects;
+    }
     ~SelfDeletingDlg() override { --g_liveObjects; }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_CREATE || message == WM_INITDIALOG || message == WM_CLOSE) m_pLog->push_back(message);
+        if (message == WM_CREATE || message == WM_INITDIALOG || message == WM_CLOSE)
+            m_pLog->push_back(message);
         return CDialogEx::WindowProc(message, wParam, lParam);
     }
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override {
-        if (message == WM_CLOSE) {  // closing is handled here: no default processing
+        if (message == WM_CLOSE) { // closing is handled here: no default processing
             DestroyWindow();
             *pResult = 0;
             return TRUE;
@@ -92,7 +95,7 @@ public:
     std::vector<UINT>* m_pLog;
 };
 
-}  // namespace
+} // namespace
 
 TEST(FrameworkTest, CreationMessagesReachWindowProcAndObjectDeletesItself) {
     std::vector<UINT> log;
@@ -141,7 +144,7 @@ public:
 
 class OwnerWnd : public CWnd {};
 
-}  // namespace
+} // namespace
 
 TEST(FrameworkTest, ModalLoopDisablesOwnerAndPreTranslates) {
     HWND hOwner = CreateTopWindow("owner", WS_OVERLAPPED, 0, 0, 100, 100);
@@ -175,7 +178,7 @@ HICON IconOf(HWND box) {
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 TEST(FrameworkTest, MessageBoxCaptionIsExecutableNameAndIconFollowsType) {
     MessageBoxDriver boxes({IDOK, IDYES});
@@ -196,7 +199,7 @@ TEST(FrameworkTest, MessageBoxCaptionIsExecutableNameAndIconFollowsType) {
 
 TEST(FrameworkTest, StringFormatReplaceAndResources) {
     CString s;
-    s.Format("%s-%d", std::string(3000, 'x').c_str(), 42);  // no fixed buffer limit
+    s.Format("%s-%d", std::string(3000, 'x').c_str(), 42); // no fixed buffer limit
     EXPECT_EQ(s.GetLength(), 3003);
 
     CString v("Ver.:1.0,1;117%");

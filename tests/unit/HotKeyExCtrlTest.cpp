@@ -18,20 +18,17 @@
 
 namespace {
 
-std::string Name(UINT vk)
-{
+std::string Name(UINT vk) {
     return CHotKeyExCtrl::GetKeyName(vk, FALSE).GetString();
 }
 
 // Sends key events from a thread of its own while the test thread pumps (the hook runs there).
 class InputThread {
 public:
-    explicit InputThread(std::initializer_list<std::pair<WORD, bool>> keys) : m_inputs(KeyInputs(keys))
-    {
+    explicit InputThread(std::initializer_list<std::pair<WORD, bool>> keys) : m_inputs(KeyInputs(keys)) {
         m_thread = ::CreateThread(nullptr, 0, &InputThread::Run, this, 0, nullptr);
     }
-    ~InputThread()
-    {
+    ~InputThread() {
         ::WaitForSingleObject(m_thread, 10000);
         ::CloseHandle(m_thread);
     }
@@ -39,8 +36,7 @@ public:
     bool AllSent() const { return m_sent == m_inputs.size(); }
 
 private:
-    static DWORD WINAPI Run(void* p)
-    {
+    static DWORD WINAPI Run(void* p) {
         auto* self = static_cast<InputThread*>(p);
         for (INPUT& in : self->m_inputs) self->m_sent += ::SendInput(1, &in, sizeof(INPUT));
         return 0;
@@ -50,15 +46,13 @@ private:
     std::atomic<UINT> m_sent{0};
 };
 
-INT_PTR CALLBACK PlainDlgProc(HWND, UINT, WPARAM, LPARAM)
-{
+INT_PTR CALLBACK PlainDlgProc(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
 }
 
 } // namespace
 
-TEST(HotKeyExCtrlTest, FlagsConvertAtTheEdges)
-{
+TEST(HotKeyExCtrlTest, FlagsConvertAtTheEdges) {
     EXPECT_EQ(HotKeyFlagsFromModifiers(MOD_CONTROL | MOD_WIN), 0x12);
     EXPECT_EQ(HotKeyFlagsFromModifiers(0xFFFF), 0x17); // only the four modifier bits are read
     EXPECT_EQ(ModifiersFromHotKeyFlags(HOTKEYF_ALT | HOTKEYF_SHIFT | HOTKEYF_EXT | 0xE0),
@@ -72,8 +66,7 @@ TEST(HotKeyExCtrlTest, FlagsConvertAtTheEdges)
     EXPECT_TRUE(ctrl.m_bComplete);
 }
 
-TEST(HotKeyExCtrlTest, NamesFollowTheLayoutInAFixedOrder)
-{
+TEST(HotKeyExCtrlTest, NamesFollowTheLayoutInAFixedOrder) {
     ASSERT_FALSE(Name('C').empty());
     EXPECT_EQ(std::string(CHotKeyExCtrl::MakeHotKeyName(0, 0)), "");
     EXPECT_EQ(std::string(CHotKeyExCtrl::MakeHotKeyName(MOD_WIN, 'C')), "Win + " + Name('C'));
@@ -86,18 +79,15 @@ TEST(HotKeyExCtrlTest, NamesFollowTheLayoutInAFixedOrder)
 // handled by a loop that pre-translates like the modal loop.
 class HotKeyExCtrlTracking : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(m_dlg.Create(IDD_SELSIZE_DIALOG, static_cast<HWND>(nullptr)));
         m_ctrl = m_dlg.m_hotKeyCtrl.m_hWnd;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         if (m_dlg.m_hWnd) m_dlg.DestroyWindow();
         EXPECT_EQ(g_hKeyboardHook, nullptr);
     }
-    void Key(UINT vk, bool down)
-    {
+    void Key(UINT vk, bool down) {
         ::PostMessageA(m_ctrl, down ? WM_HOTKEYEX_KEYDOWN : WM_HOTKEYEX_KEYUP, vk, 0);
         DrainMessages();
     }
@@ -110,8 +100,7 @@ protected:
     HWND m_ctrl = nullptr;
 };
 
-TEST_F(HotKeyExCtrlTracking, HeldKeyIsStoredWithTheModifiersHeldAtEachEvent)
-{
+TEST_F(HotKeyExCtrlTracking, HeldKeyIsStoredWithTheModifiersHeldAtEachEvent) {
     EXPECT_EQ(Shown(), "Win + " + Name('C')); // opened with the default pick hotkey, finished
     Down(VK_CONTROL);
     EXPECT_EQ(Shown(), Name(VK_CONTROL) + " + "); // the finished one gave way
@@ -138,8 +127,7 @@ TEST_F(HotKeyExCtrlTracking, HeldKeyIsStoredWithTheModifiersHeldAtEachEvent)
     EXPECT_EQ(Shown(), "Win + " + Name('C'));
 }
 
-TEST_F(HotKeyExCtrlTracking, ModifiersAloneAndSeveralKeys)
-{
+TEST_F(HotKeyExCtrlTracking, ModifiersAloneAndSeveralKeys) {
     Down(VK_LSHIFT);
     Down(VK_RSHIFT);
     EXPECT_EQ(Shown(), Name(VK_SHIFT) + " + ");
@@ -158,8 +146,7 @@ TEST_F(HotKeyExCtrlTracking, ModifiersAloneAndSeveralKeys)
     EXPECT_EQ(Shown(), "");
 }
 
-TEST_F(HotKeyExCtrlTracking, FieldPaintsTheCombination)
-{
+TEST_F(HotKeyExCtrlTracking, FieldPaintsTheCombination) {
     m_dlg.ShowWindow(SW_SHOW);
     ::SetWindowPos(m_dlg.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     auto darkPixels = [&] {
@@ -175,8 +162,7 @@ TEST_F(HotKeyExCtrlTracking, FieldPaintsTheCombination)
     EXPECT_GT(darkPixels(), 10);
 }
 
-TEST_F(HotKeyExCtrlTracking, HookExistsExactlyWhileTheFieldHasTheFocus)
-{
+TEST_F(HotKeyExCtrlTracking, HookExistsExactlyWhileTheFieldHasTheFocus) {
     m_dlg.ShowWindow(SW_SHOW);
     ::SetForegroundWindow(m_dlg.m_hWnd);
     HWND hOk = m_dlg.GetDlgItem(IDOK);
@@ -198,8 +184,7 @@ TEST_F(HotKeyExCtrlTracking, HookExistsExactlyWhileTheFieldHasTheFocus)
     EXPECT_EQ(g_hHotKeyCtrlWnd, nullptr);
 }
 
-TEST(HotKeyExCtrlTest, HookGoesWithAnObjectThatGoesBeforeItsWindow)
-{
+TEST(HotKeyExCtrlTest, HookGoesWithAnObjectThatGoesBeforeItsWindow) {
     HWND hDlg = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SELSIZE_DIALOG),
                                      nullptr, &PlainDlgProc, 0);
     ASSERT_NE(hDlg, nullptr);
@@ -214,8 +199,7 @@ TEST(HotKeyExCtrlTest, HookGoesWithAnObjectThatGoesBeforeItsWindow)
 }
 
 // Real key presses in the dialog's modal loop reach the field through the hook, and nothing else.
-TEST(HotKeyExCtrlTest, TypingReachesOnlyTheField)
-{
+TEST(HotKeyExCtrlTest, TypingReachesOnlyTheField) {
     CSelSizeDlg dlg;
     dlg.m_nHotKey = VK_F5;
     dlg.m_nModifiers = MOD_ALT;
@@ -231,14 +215,14 @@ TEST(HotKeyExCtrlTest, TypingReachesOnlyTheField)
 
     Script script;
     script
-        .Then(WhenShown(dlg,
-                        [&](HWND h) {
-                            ::SetForegroundWindow(h);
-                            ::SetFocus(ctrl.m_hWnd);
-                            hooked = g_hKeyboardHook != nullptr;
-                            input.reset(new InputThread(
-                                {{VK_LWIN, true}, {'C', true}, {'C', false}, {VK_LWIN, false}}));
-                        }))
+        .Then(WhenShown(
+            dlg,
+            [&](HWND h) {
+                ::SetForegroundWindow(h);
+                ::SetFocus(ctrl.m_hWnd);
+                hooked = g_hKeyboardHook != nullptr;
+                input.reset(new InputThread({{VK_LWIN, true}, {'C', true}, {'C', false}, {VK_LWIN, false}}));
+            }))
         .Then([&] {
             if (!typed('C')) return false;
             afterWinC = ctrl.GetHotKeyName().GetString();

@@ -38,7 +38,7 @@ std::vector<COLORREF> ImagePixels(HIMAGELIST list, int i) {
     return pixels;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ImageListCashTest, SamePathTwiceGivesOneImage) {
     CImageListCash cache;
@@ -58,7 +58,8 @@ TEST(ImageListCashTest, PathsDifferingInCaseGetTwoImages) {
     CImageListCash cache;
     std::string exe = ExePath();
     std::string upper = exe;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return std::toupper(c); });
     ASSERT_NE(upper, exe);
 
     EXPECT_EQ(cache.getIconIndex(exe.c_str()), 0);
@@ -114,7 +115,7 @@ TEST(ImageListCashTest, RefusedImageKeepsPathsAndImagesInStep) {
     std::string exe = ExePath();
     const char missing[] = "C:\\no such folder\\gone.exe";
 
-    cache.m_imageList.DeleteImageList();  // an image list that takes nothing
+    cache.m_imageList.DeleteImageList(); // an image list that takes nothing
     EXPECT_EQ(cache.getIconIndex(exe.c_str()), -1);
     EXPECT_TRUE(cache.m_vecPath.empty());
 

@@ -26,8 +26,8 @@ public:
         saved_ = g_pControlDlg;
         dir = MakeTempDir();
         iniPath = dir + "\\Lumevarin.ini";
-        parent =
-            CreateTopWindow("panel host", WS_OVERLAPPED | WS_CAPTION | (visible ? WS_VISIBLE : 0), 40, 40, 460, 300);
+        parent = CreateTopWindow("panel host", WS_OVERLAPPED | WS_CAPTION | (visible ? WS_VISIBLE : 0), 40,
+                                 40, 460, 300);
         panel = new CControlDlg();
         created = panel->Create(IDD_CONTROL_DIALOG, parent) != FALSE;
         panel->m_strIniFile = iniPath.c_str();
@@ -103,4 +103,4 @@ private:
     CControlDlg* saved_ = nullptr;
 };
 
-}  // namespace panel_test
+} // namespace panel_test

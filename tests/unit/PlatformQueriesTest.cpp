@@ -32,10 +32,10 @@ std::string Line(const char* name, const RECT& r) {
     return b;
 }
 
-}  // namespace
+} // namespace
 
 TEST(PlatformQueriesTest, VersionIsQueriedOnceAndCached) {
-    ASSERT_TRUE(IsVistaOrLater());  // Wine reports 6.1 to the unit tests
+    ASSERT_TRUE(IsVistaOrLater()); // Wine reports 6.1 to the unit tests
     EXPECT_EQ(g_bOsVersionValid, 1);
     EXPECT_EQ(g_osVersionInfo.dwOSVersionInfoSize, sizeof(OSVERSIONINFOA));
     EXPECT_GE(g_osVersionInfo.dwMajorVersion, 6u);
@@ -51,7 +51,7 @@ TEST(PlatformQueriesTest, CompositionWrappersReachTheCompositionManager) {
     HRESULT hr = SafeDwmIsCompositionEnabled(&enabled);
     EXPECT_GE(hr, 0);
     EXPECT_TRUE(enabled == FALSE || enabled == TRUE);
-    EXPECT_NE(GetModuleHandleA("dwmapi.dll"), nullptr);  // bound at the first call
+    EXPECT_NE(GetModuleHandleA("dwmapi.dll"), nullptr); // bound at the first call
     EXPECT_NE(SafeDwmIsCompositionEnabled(nullptr), -1);
 
     // A thumbnail of no window: the manager's own failure, never the "older system" answer.

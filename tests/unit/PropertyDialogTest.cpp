@@ -18,15 +18,13 @@ constexpr UINT kMods = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
 constexpr UINT kTakenKey = VK_F9;
 constexpr UINT kFreeKey = VK_F10;
 
-bool IsFree(UINT vk)
-{
+bool IsFree(UINT vk) {
     return HotKeyFree(kMods, vk);
 }
 
 // Steps on a dialog object besides WhenShown(): once a message box over it has been answered (its
 // text kept); once that box is gone.
-Script::Step AnswerBox(const CWnd& dlg, std::string* text)
-{
+Script::Step AnswerBox(const CWnd& dlg, std::string* text) {
     return [&dlg, text] {
         HWND box = FindMessageBox({dlg.m_hWnd});
         if (!box) return false;
@@ -35,8 +33,7 @@ Script::Step AnswerBox(const CWnd& dlg, std::string* text)
         return true;
     };
 }
-Script::Step WhenBoxGone(const CWnd& dlg, std::function<void(HWND)> then)
-{
+Script::Step WhenBoxGone(const CWnd& dlg, std::function<void(HWND)> then) {
     return [&dlg, then] {
         if (FindMessageBox({dlg.m_hWnd})) return false;
         then(dlg.m_hWnd);
@@ -44,8 +41,7 @@ Script::Step WhenBoxGone(const CWnd& dlg, std::function<void(HWND)> then)
     };
 }
 
-INT_PTR RunModal(CSelSizeDlg& dlg, Script& script, std::string* log = nullptr)
-{
+INT_PTR RunModal(CSelSizeDlg& dlg, Script& script, std::string* log = nullptr) {
     StdoutCapture out;
     INT_PTR result = script.RunWith([&] { return dlg.DoModal(); });
     if (log) *log = out.Stop();
@@ -55,8 +51,7 @@ INT_PTR RunModal(CSelSizeDlg& dlg, Script& script, std::string* log = nullptr)
 
 } // namespace
 
-TEST(SelSizeDlgTest, OpensAtTheWorkAreaCornerShowingTheSettings)
-{
+TEST(SelSizeDlgTest, OpensAtTheWorkAreaCornerShowingTheSettings) {
     CSelSizeDlg dlg;
     dlg.m_nIniSize = 5; // outside the group: no radio
     dlg.m_bLeftClk = 7; // outside 0..2: clear, taken back as 0
@@ -100,8 +95,7 @@ TEST(SelSizeDlgTest, OpensAtTheWorkAreaCornerShowingTheSettings)
     EXPECT_EQ(log, "");
 }
 
-TEST(SelSizeDlgTest, OkRefusesATakenCombinationAndTakesAFreeOne)
-{
+TEST(SelSizeDlgTest, OkRefusesATakenCombinationAndTakesAFreeOne) {
     HeldHotKey holder(kMods, kTakenKey);
     ASSERT_TRUE(holder.Held());
     CSelSizeDlg dlg;
@@ -137,8 +131,7 @@ TEST(SelSizeDlgTest, OkRefusesATakenCombinationAndTakesAFreeOne)
     EXPECT_TRUE(IsFree(kFreeKey)); // the test registration was undone
 }
 
-TEST(SelSizeDlgTest, DuplicateCheckAnswersAndCancelTakesNothing)
-{
+TEST(SelSizeDlgTest, DuplicateCheckAnswersAndCancelTakesNothing) {
     HeldHotKey holder(kMods, kTakenKey);
     ASSERT_TRUE(holder.Held());
     CSelSizeDlg dlg;
@@ -184,8 +177,7 @@ TEST(SelSizeDlgTest, DuplicateCheckAnswersAndCancelTakesNothing)
 // The panel's operation on a real panel window.
 class ShowPropertyDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(m_host.created);
         m_panel.m_nIniSize = 1;
         m_panel.m_nLeftDblClk = 1;
@@ -193,8 +185,7 @@ protected:
         m_panel.m_nWsModifiers = kMods;
     }
     // Runs the panel's operation with the script; the property dialogs shown are found by caption.
-    void Run(Script& script, std::string* log = nullptr)
-    {
+    void Run(Script& script, std::string* log = nullptr) {
         StdoutCapture out;
         script.RunWith([&] {
             m_panel.showPropertyDialog();
@@ -204,16 +195,14 @@ protected:
         EXPECT_TRUE(script.Finished()) << "steps done: " << script.StepsDone();
         EXPECT_EQ(g_bModalDialogOpen, 0);
     }
-    static std::vector<HWND> PropertyDialogs()
-    {
+    static std::vector<HWND> PropertyDialogs() {
         std::vector<HWND> found;
         for (HWND h : ThreadDialogs()) {
             if (TextOf(h) == "プロパティ設定") found.push_back(h);
         }
         return found;
     }
-    static Script::Step WhenOneShown(std::function<void(HWND)> then)
-    {
+    static Script::Step WhenOneShown(std::function<void(HWND)> then) {
         return [then] {
             auto dlgs = PropertyDialogs();
             if (dlgs.size() != 1) return false;
@@ -226,8 +215,7 @@ protected:
     CControlDlg& m_panel = *m_host.panel;
 };
 
-TEST_F(ShowPropertyDialogTest, OkRegistersThePickHotKeyAgainAndAsksForAWrite)
-{
+TEST_F(ShowPropertyDialogTest, OkRegistersThePickHotKeyAgainAndAsksForAWrite) {
     ASSERT_TRUE(IsFree(kFreeKey));
     int flagWhileShown = 0;
     bool radioShown = false, dblClkShown = false;
@@ -255,8 +243,7 @@ TEST_F(ShowPropertyDialogTest, OkRegistersThePickHotKeyAgainAndAsksForAWrite)
     EXPECT_TRUE(::UnregisterHotKey(m_panel.m_hWnd, kPickHotKeyId));
 }
 
-TEST_F(ShowPropertyDialogTest, CancelChangesNothingAndASecondRequestOpensNoSecondDialog)
-{
+TEST_F(ShowPropertyDialogTest, CancelChangesNothingAndASecondRequestOpensNoSecondDialog) {
     size_t dialogsAfterSecondRequest = 0;
     int flagAfterSecondRequest = 0;
     bool otherInFront = false, broughtToFront = false;
@@ -292,8 +279,7 @@ TEST_F(ShowPropertyDialogTest, CancelChangesNothingAndASecondRequestOpensNoSecon
     Run(again);
 }
 
-TEST_F(ShowPropertyDialogTest, FailedRegistrationIsReportedAndTheValuesAreStillWritten)
-{
+TEST_F(ShowPropertyDialogTest, FailedRegistrationIsReportedAndTheValuesAreStillWritten) {
     // The pick hotkey is held elsewhere: OK with it unchanged needs no test, so only the panel's own
     // registration finds out.
     HeldHotKey holder(kMods, kTakenKey);

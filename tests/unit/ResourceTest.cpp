@@ -22,7 +22,7 @@ struct Item {
     DWORD exStyle, style;
     short x, y, cx, cy;
     int id;
-    std::string cls;  // class name, or "#<ordinal>"
+    std::string cls; // class name, or "#<ordinal>"
     std::string text;
     int textOrdinal = -1;
 };
@@ -39,8 +39,18 @@ struct Template {
 class Reader {
 public:
     explicit Reader(const BYTE* p) : m_p(p) {}
-    WORD Word() { WORD v; memcpy(&v, m_p, 2); m_p += 2; return v; }
-    DWORD Dword() { DWORD v; memcpy(&v, m_p, 4); m_p += 4; return v; }
+    WORD Word() {
+        WORD v;
+        memcpy(&v, m_p, 2);
+        m_p += 2;
+        return v;
+    }
+    DWORD Dword() {
+        DWORD v;
+        memcpy(&v, m_p, 4);
+        m_p += 4;
+        return v;
+    }
     short Short() { return static_cast<short>(Word()); }
     BYTE Byte() { return *m_p++; }
     std::wstring WString() {
@@ -73,9 +83,9 @@ Template LoadTemplate(int id) {
     if (!hRes) return t;
     const BYTE* base = static_cast<const BYTE*>(LockResource(LoadResource(hMod, hRes)));
     Reader r(base);
-    EXPECT_EQ(r.Word(), 1);       // extended template
-    EXPECT_EQ(r.Word(), 0xFFFF);  // signature
-    r.Dword();                    // help id
+    EXPECT_EQ(r.Word(), 1);      // extended template
+    EXPECT_EQ(r.Word(), 0xFFFF); // signature
+    r.Dword();                   // help id
     t.exStyle = r.Dword();
     t.style = r.Dword();
     WORD count = r.Word();
@@ -84,9 +94,9 @@ Template LoadTemplate(int id) {
     t.cx = r.Short();
     t.cy = r.Short();
     int ord = -1;
-    EXPECT_EQ(r.NameOrOrdinal(&ord), "");  // no menu
+    EXPECT_EQ(r.NameOrOrdinal(&ord), ""); // no menu
     EXPECT_EQ(ord, -1);
-    r.NameOrOrdinal(&ord);  // class
+    r.NameOrOrdinal(&ord); // class
     t.caption = ToCp932(r.WString());
     if (t.style & DS_SETFONT) {
         t.pointSize = r.Word();
@@ -117,8 +127,8 @@ Template LoadTemplate(int id) {
     return t;
 }
 
-void ExpectItem(const Item& it, int id, const char* cls, const char* text, DWORD style, short x, short y, short cx,
-                short cy) {
+void ExpectItem(const Item& it, int id, const char* cls, const char* text, DWORD style, short x, short y,
+                short cx, short cy) {
     SCOPED_TRACE(std::string("control ") + std::to_string(id) + " " + text);
     EXPECT_EQ(it.id, id);
     EXPECT_STRCASEEQ(it.cls.c_str(), cls);
@@ -132,7 +142,7 @@ void ExpectItem(const Item& it, int id, const char* cls, const char* text, DWORD
 
 const char* const kFont = "ＭＳ Ｐゴシック";
 
-}  // namespace
+} // namespace
 
 TEST(ResourceTest, VersionBoxTemplate) {
     Template t = LoadTemplate(IDD_ABOUTBOX);
@@ -147,18 +157,19 @@ TEST(ResourceTest, VersionBoxTemplate) {
     EXPECT_EQ(t.items[0].id, -1);
     EXPECT_EQ(t.items[0].textOrdinal, IDR_MAINFRAME);
     EXPECT_EQ(t.items[0].style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE | SS_ICON));
-    ExpectItem(t.items[1], IDC_STATIC_VERSION, "Static", "Lumevarin Version 1.0", WS_GROUP | SS_LEFT | SS_NOPREFIX,
-               36, 10, 144, 8);
+    ExpectItem(t.items[1], IDC_STATIC_VERSION, "Static", "Lumevarin Version 1.0",
+               WS_GROUP | SS_LEFT | SS_NOPREFIX, 36, 10, 144, 8);
     EXPECT_EQ(t.items[2].id, -1);
     EXPECT_FALSE(t.items[2].text.empty());
     ExpectItem(t.items[3], IDOK, "Button", "OK", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 183, 7, 50, 14);
-    ExpectItem(t.items[4], IDC_SYSLINK1, "SysLink", "<a>Quorvantelホームページ</a>", WS_TABSTOP, 36, 42, 102, 12);
+    ExpectItem(t.items[4], IDC_SYSLINK1, "SysLink", "<a>Quorvantelホームページ</a>", WS_TABSTOP, 36, 42, 102,
+               12);
 }
 
 TEST(ResourceTest, MainWindowAndPanelTemplates) {
     Template t = LoadTemplate(IDD_LUMEVARIN_DIALOG);
-    EXPECT_EQ(t.style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME |
-                                          WS_VISIBLE | DS_SETFONT));
+    EXPECT_EQ(t.style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                                          DS_MODALFRAME | WS_VISIBLE | DS_SETFONT));
     EXPECT_EQ(t.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
     EXPECT_EQ(t.cx, 211);
     EXPECT_EQ(t.cy, 150);
@@ -166,7 +177,8 @@ TEST(ResourceTest, MainWindowAndPanelTemplates) {
     EXPECT_EQ(t.font, kFont);
     ASSERT_EQ(t.items.size(), 2u);
     ExpectItem(t.items[0], IDOK, "Button", "閉じる", WS_TABSTOP | BS_DEFPUSHBUTTON, 158, 4, 50, 14);
-    ExpectItem(t.items[1], IDC_SYSLINK1, "SysLink", "<a>Powered By Quorvantel</a>", WS_TABSTOP, 77, 6, 78, 12);
+    ExpectItem(t.items[1], IDC_SYSLINK1, "SysLink", "<a>Powered By Quorvantel</a>", WS_TABSTOP, 77, 6, 78,
+               12);
 
     Template p = LoadTemplate(IDD_CONTROL_DIALOG);
     EXPECT_EQ(p.style, static_cast<DWORD>(WS_CHILD | DS_SETFONT));
@@ -177,8 +189,8 @@ TEST(ResourceTest, MainWindowAndPanelTemplates) {
     EXPECT_EQ(p.cy, 117);
     EXPECT_EQ(p.font, kFont);
     ASSERT_EQ(p.items.size(), 3u);
-    ExpectItem(p.items[0], IDC_LIST_DATA, "SysListView32", "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL,
-               2, 16, 200, 97);
+    ExpectItem(p.items[0], IDC_LIST_DATA, "SysListView32", "",
+               WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL, 2, 16, 200, 97);
     ExpectItem(p.items[1], IDC_BUTTON_DELETE, "Button", "削除", WS_TABSTOP, 143, 2, 59, 12);
     ExpectItem(p.items[2], -1, "Static", "幻写一覧", WS_GROUP | SS_LEFT, 4, 4, 28, 8);
 }
@@ -212,10 +224,10 @@ TEST(ResourceTest, PropertyDialogTemplateInTabOrder) {
     ExpectItem(t.items[4], IDOK, "Button", "OK", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 6, 150, 50, 14);
     ExpectItem(t.items[5], IDCANCEL, "Button", "ｷｬﾝｾﾙ", WS_TABSTOP, 84, 150, 50, 14);
     ExpectItem(t.items[6], -1, "Button", "マウス転送", BS_GROUPBOX, 7, 47, 125, 48);
-    ExpectItem(t.items[7], IDC_CHECK_LEFTCLK, "Button", "左シングルクリック", WS_TABSTOP | BS_AUTOCHECKBOX, 17, 59,
-               94, 11);
-    ExpectItem(t.items[8], IDC_CHECK_LEFTDBLCLK, "Button", "左ダブルクリック", WS_TABSTOP | BS_AUTOCHECKBOX, 17, 74,
-               94, 11);
+    ExpectItem(t.items[7], IDC_CHECK_LEFTCLK, "Button", "左シングルクリック", WS_TABSTOP | BS_AUTOCHECKBOX,
+               17, 59, 94, 11);
+    ExpectItem(t.items[8], IDC_CHECK_LEFTDBLCLK, "Button", "左ダブルクリック", WS_TABSTOP | BS_AUTOCHECKBOX,
+               17, 74, 94, 11);
     ExpectItem(t.items[9], -1, "Button", "ウィンドウ選択キー（HOTKEY)", BS_GROUPBOX, 6, 102, 126, 40);
     ExpectItem(t.items[10], IDC_HOTKEY, "msctls_hotkey32", "", WS_BORDER | WS_TABSTOP, 12, 120, 80, 14);
     ExpectItem(t.items[11], IDC_BUTTON_CHECKHOTKEY, "Button", "重複確認", WS_TABSTOP, 96, 120, 36, 14);
@@ -265,7 +277,8 @@ TEST(ResourceTest, TrayMenus) {
 TEST(ResourceTest, IconVersionAndManifest) {
     HMODULE hMod = GetModuleHandleA(nullptr);
     for (int size : {16, 24, 32, 48}) {
-        HICON hIcon = static_cast<HICON>(LoadImageA(hMod, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, size, size, 0));
+        HICON hIcon =
+            static_cast<HICON>(LoadImageA(hMod, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, size, size, 0));
         ASSERT_NE(hIcon, nullptr) << size;
         ICONINFO ii = {};
         ASSERT_TRUE(GetIconInfo(hIcon, &ii));
@@ -277,7 +290,8 @@ TEST(ResourceTest, IconVersionAndManifest) {
         DestroyIcon(hIcon);
     }
     // The icon directory holds each of the four sizes itself (no scaling of another size).
-    HRSRC hGroup = FindResourceA(hMod, MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
+    HRSRC hGroup =
+        FindResourceA(hMod, MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
     ASSERT_NE(hGroup, nullptr);
     PBYTE dir = static_cast<PBYTE>(LockResource(LoadResource(hMod, hGroup)));
     for (int size : {16, 24, 32, 48}) {
@@ -303,8 +317,8 @@ TEST(ResourceTest, IconVersionAndManifest) {
     ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, block.data()));
     WORD* translation = nullptr;
     UINT len = 0;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                               &len));
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &len));
     ASSERT_GE(len, 4u);
     EXPECT_EQ(translation[0], 0x0411);
     EXPECT_EQ(translation[1], 0x04B0);

@@ -24,16 +24,18 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
-}  // namespace
+} // namespace
 
 TEST(ControlDlgIniTest, NoFileGivesDefaultsAndRegistersWinC) {
     ASSERT_FALSE(HotKeyTaken(MOD_WIN, 'C'));
     {
         PanelHost host;
         ASSERT_TRUE(host.created);
-        host.panel->m_nIniSize = 7;  // the read sets every field, also to its default
+        host.panel->m_nIniSize = 7; // the read sets every field, also to its default
         host.panel->m_nLeftClk = 7;
         host.panel->m_nLeftDblClk = 7;
         MessageBoxDriver boxes;
@@ -67,10 +69,10 @@ TEST(ControlDlgIniTest, StoredModifiersAloneGiveCtrlC) {
 
 TEST(ControlDlgIniTest, ReadsEveryKeyWithoutRegardToCase) {
     PanelHost host;
-    ASSERT_TRUE(
-        WriteFileText(host.iniPath,
-                      "[other]\r\nINISIZE=9\r\n"
-                      "[system]\r\ninisize=2\r\nLeftClk=1\r\nLEFTDBLCLK=1\r\nWSHOTKEY=81\r\nwsmodifiers=6\r\n"));
+    ASSERT_TRUE(WriteFileText(
+        host.iniPath,
+        "[other]\r\nINISIZE=9\r\n"
+        "[system]\r\ninisize=2\r\nLeftClk=1\r\nLEFTDBLCLK=1\r\nWSHOTKEY=81\r\nwsmodifiers=6\r\n"));
     host.panel->setIniFile(host.iniPath.c_str());
 
     EXPECT_EQ(host.panel->m_nIniSize, 2);
@@ -82,7 +84,7 @@ TEST(ControlDlgIniTest, ReadsEveryKeyWithoutRegardToCase) {
 }
 
 TEST(ControlDlgIniTest, TakenHotKeyIsReportedOnceAndThePanelRunsOn) {
-    HeldHotKey other(MOD_WIN, 'C');  // someone else holds Win+C for the whole test
+    HeldHotKey other(MOD_WIN, 'C'); // someone else holds Win+C for the whole test
     ASSERT_TRUE(other.Held());
     {
         PanelHost host;
@@ -131,8 +133,9 @@ TEST(ControlDlgIniTest, WriteKeepsOtherLinesAndReadsBackWhatItWrote) {
     host.panel->__writeIniFile();
 
     std::vector<std::string> lines = Lines(ReadFileText(host.iniPath));
-    std::vector<std::string> expected = {"[OTHER]",    "NAME=x",       "[SYSTEM]",     "LEFTCLK=0",    "EXTRA=5",
-                                         "INISIZE=-1", "LEFTDBLCLK=0", "WSHOTKEY=112", "WSMODIFIERS=1"};
+    std::vector<std::string> expected = {"[OTHER]",      "NAME=x",       "[SYSTEM]",
+                                         "LEFTCLK=0",    "EXTRA=5",      "INISIZE=-1",
+                                         "LEFTDBLCLK=0", "WSHOTKEY=112", "WSMODIFIERS=1"};
     EXPECT_EQ(lines, expected);
 
     PanelHost other;
@@ -171,7 +174,7 @@ TEST(ControlDlgIniTest, BurstOfRequestsGivesOneWriteAfterTheLast) {
     EXPECT_LE(elapsed, 800u);
     EXPECT_EQ(host.panel->m_bIniWritePending, 0);
 
-    PumpFor(800);  // nothing more is to come
+    PumpFor(800); // nothing more is to come
     EXPECT_EQ(out.Count("CControlDlg::__writeIniFile()\n"), 1) << out.Text();
 }
 

@@ -36,7 +36,7 @@ ParseResult Parse(std::vector<const char*> args) {
     return r;
 }
 
-}  // namespace
+} // namespace
 
 TEST(StartupTest, DebugSwitchMustMatchExactly) {
     EXPECT_EQ(Parse({}).debug, 0);
@@ -51,7 +51,7 @@ TEST(StartupTest, DebugSwitchMustMatchExactly) {
 TEST(StartupTest, RefreshSwitch) {
     EXPECT_EQ(Parse({"-T5"}).refresh, 5);
     EXPECT_EQ(Parse({"-T12abc"}).refresh, 12);
-    EXPECT_EQ(Parse({"-T 7"}).refresh, 7);  // leading blanks are skipped
+    EXPECT_EQ(Parse({"-T 7"}).refresh, 7); // leading blanks are skipped
     EXPECT_EQ(Parse({"-T5", "-T7"}).refresh, 7);
     for (const char* bad : {"-T", "-T0", "-T-3", "-Tx", "-Tabc5"}) {
         ParseResult r = Parse({bad});

@@ -3,8 +3,7 @@
 
 #include <windows.h>
 
-TEST(XpEnvironment, SystemReportsWindowsXp)
-{
+TEST(XpEnvironment, SystemReportsWindowsXp) {
     OSVERSIONINFOA vi{};
     vi.dwOSVersionInfoSize = sizeof vi;
 #pragma GCC diagnostic push

@@ -11,9 +11,11 @@
 
 namespace {
 
-bool DwmLoaded() { return GetModuleHandleA("dwmapi.dll") != nullptr; }
+bool DwmLoaded() {
+    return GetModuleHandleA("dwmapi.dll") != nullptr;
+}
 
-}  // namespace
+} // namespace
 
 TEST(XpPlatformTest, CompositionWrappersRefuseWithoutLoadingTheLibrary) {
     ASSERT_FALSE(DwmLoaded());
