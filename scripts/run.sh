@@ -8,12 +8,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build"
 cd "$root"
 
-bash scripts/setup.sh
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
-cmake --build "$build" -j"$(nproc)" --target Lumevarin
-
 # shellcheck source=scripts/wine-common.sh
 source "$root/scripts/wine-common.sh"
+lumevarin_setup_and_build "$root" "$build" --target Lumevarin
 lumevarin_wine_env "$build/wineprefix-run"
 
 private_display=0

@@ -7,12 +7,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build"
 cd "$root"
 
-bash scripts/setup.sh
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
-cmake --build "$build" -j"$(nproc)"
-
 # shellcheck source=scripts/wine-common.sh
 source "$root/scripts/wine-common.sh"
+lumevarin_setup_and_build "$root" "$build"
 lumevarin_wine_env "$build/wineprefix"
 
 server_running=0

@@ -1,6 +1,16 @@
 # Shared by scripts/test.sh and scripts/run.sh (sourced, not run): the Wine environment, a private
 # Xvfb display and a private Wine prefix under the build folder.
 
+# lumevarin_setup_and_build <root> <build> [cmake --build args...]: installs the packages, configures
+# and builds (the whole tree, or what the extra arguments name).
+lumevarin_setup_and_build() {
+    local root="$1" build="$2"
+    shift 2
+    bash "$root/scripts/setup.sh"
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
+    cmake --build "$build" -j"$(nproc)" "$@"
+}
+
 # lumevarin_wine_env <prefix>: exports the Wine variables every run uses.
 lumevarin_wine_env() {
     export WINEPREFIX="$1"
