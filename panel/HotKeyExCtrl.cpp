@@ -62,21 +62,31 @@ CString BuildHotKeyName(WORD wVirtualKeyCode, WORD wModifiers) {
 
 } // namespace
 
+namespace {
+
+// Each registration flag with the control flag that stands for the same key.
+struct FlagPair {
+    WORD mod;
+    WORD hotKeyFlag;
+};
+constexpr FlagPair kFlagPairs[] = {{MOD_ALT, HOTKEYF_ALT},
+                                   {MOD_CONTROL, HOTKEYF_CONTROL},
+                                   {MOD_SHIFT, HOTKEYF_SHIFT},
+                                   {MOD_WIN, HOTKEYF_WIN}};
+
+} // namespace
+
 WORD HotKeyFlagsFromModifiers(WORD wModifiers) {
     WORD flags = 0;
-    if (wModifiers & MOD_ALT) flags |= HOTKEYF_ALT;
-    if (wModifiers & MOD_CONTROL) flags |= HOTKEYF_CONTROL;
-    if (wModifiers & MOD_SHIFT) flags |= HOTKEYF_SHIFT;
-    if (wModifiers & MOD_WIN) flags |= HOTKEYF_WIN;
+    for (const FlagPair& p : kFlagPairs)
+        if (wModifiers & p.mod) flags |= p.hotKeyFlag;
     return flags;
 }
 
 WORD ModifiersFromHotKeyFlags(WORD wHotKeyFlags) {
     WORD mods = 0;
-    if (wHotKeyFlags & HOTKEYF_ALT) mods |= MOD_ALT;
-    if (wHotKeyFlags & HOTKEYF_CONTROL) mods |= MOD_CONTROL;
-    if (wHotKeyFlags & HOTKEYF_SHIFT) mods |= MOD_SHIFT;
-    if (wHotKeyFlags & HOTKEYF_WIN) mods |= MOD_WIN;
+    for (const FlagPair& p : kFlagPairs)
+        if (wHotKeyFlags & p.hotKeyFlag) mods |= p.mod;
     return mods;
 }
 
