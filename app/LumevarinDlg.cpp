@@ -10,7 +10,7 @@
 #include "panel/HotKeyExCtrl.h"
 #include "res/resource.h"
 
-static_assert(sizeof(NOTIFYICONDATAA) == kTrayRecordSize, "tray record must be the 508-byte form");
+static_assert(sizeof(NOTIFYICONDATAA) == kTrayRecordSize, "tray record must be the full form (508 bytes in 32 bits)");
 
 UINT g_nTaskbarCreatedMsg = 0;
 

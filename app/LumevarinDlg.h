@@ -12,8 +12,9 @@
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 100; // 0x464
 // Tooltip and tray refresh timer of the main window.
 constexpr UINT_PTR kTrayTimerId = 101;
-// Byte size of the tray record as the shell is given it.
-constexpr DWORD kTrayRecordSize = 508;
+// Byte size of the tray record as the shell is given it (the 64-bit build has the 64-bit form of
+// the same record).
+constexpr DWORD kTrayRecordSize = sizeof(void*) == 8 ? 528 : 508;
 
 extern UINT g_nTaskbarCreatedMsg;
 

@@ -1,23 +1,4 @@
-# Cross toolchain: 32-bit Windows with MinGW-w64 from Debian.
-#
-# LUMEVARIN_MINGW_THREADS picks the compilers' thread model: "posix" (default) or "win32".
-# Note: with "posix" every static executable carries libwinpthread, which imports
-# GetTickCount64 from kernel32.dll (Vista and later); "win32" executables do not.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86)
-
-if(NOT DEFINED LUMEVARIN_MINGW_THREADS)
-    set(LUMEVARIN_MINGW_THREADS posix)
-endif()
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES LUMEVARIN_MINGW_THREADS)
-
+# Cross toolchain: 32-bit Windows, the shipped program.
 set(LUMEVARIN_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${LUMEVARIN_MINGW_PREFIX}-gcc-${LUMEVARIN_MINGW_THREADS})
-set(CMAKE_CXX_COMPILER ${LUMEVARIN_MINGW_PREFIX}-g++-${LUMEVARIN_MINGW_THREADS})
-set(CMAKE_RC_COMPILER ${LUMEVARIN_MINGW_PREFIX}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${LUMEVARIN_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+include("${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake")

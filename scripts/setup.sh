@@ -1,22 +1,32 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests and the program need.
+# Installs every Debian package the build, the tests and the program need: both cross compilers
+# always, Wine's 32-bit half (and the i386 architecture) only where this machine runs 32-bit code.
 # Idempotent and non-interactive; run as root (or through sudo).
 set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=scripts/wine-common.sh
+source "$root/scripts/wine-common.sh"
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
 PKGS=(
-  cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
-  googletest wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick
+  cmake make
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  googletest wine wine64 xvfb xauth x11-utils imagemagick
   locales fonts-ipafont-gothic fonts-wine
 )
 
 need=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
-  need=1
+if lumevarin_runs_i386 "$root/build"; then
+  PKGS+=(wine32:i386)
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    need=1
+  fi
 fi
 for p in "${PKGS[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
