@@ -12,6 +12,7 @@ cd "$root"
 
 # shellcheck source=scripts/wine-common.sh
 source "$root/scripts/wine-common.sh"
+lumevarin_keep_32bit_wine_out "$root/scripts/$(basename "${BASH_SOURCE[0]}")" "$@"
 bash "$root/scripts/setup.sh"
 lumevarin_build "$root" "$build" 32 --target Lumevarin
 if lumevarin_runs_i386 "$build"; then

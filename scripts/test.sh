@@ -11,6 +11,7 @@ cd "$root"
 
 # shellcheck source=scripts/wine-common.sh
 source "$root/scripts/wine-common.sh"
+lumevarin_keep_32bit_wine_out "$root/scripts/$(basename "${BASH_SOURCE[0]}")" "$@"
 bash "$root/scripts/setup.sh"
 flavors=(64)
 if lumevarin_runs_i386 "$build"; then flavors=(32 64); fi

@@ -26,6 +26,24 @@ lumevarin_runs_i386() {
     [ "$rc" -eq 42 ]
 }
 
+# lumevarin_keep_32bit_wine_out <script> [args...]: with LUMEVARIN_64BIT_ONLY=1 on a machine that
+# has Wine's 32-bit loader and could run it, Wine would still start it for the 32-bit half of a
+# 64-bit prefix (the first wineboot does). Re-runs the script in a private mount namespace in which
+# that loader is an empty, unexecutable file, so nothing 32-bit starts; returns where nothing needs
+# hiding. Needs root.
+lumevarin_keep_32bit_wine_out() {
+    local script="$1" loader=/usr/lib/wine/wine
+    shift
+    if [ "${LUMEVARIN_64BIT_ONLY:-0}" != 1 ] || [ -n "${LUMEVARIN_WINE32_HIDDEN:-}" ]; then return 0; fi
+    if [ ! -x "$loader" ] || ! LUMEVARIN_64BIT_ONLY=0 lumevarin_runs_i386 "$(dirname "$script")/../build"; then
+        return 0
+    fi
+    echo "lumevarin: hiding Wine's 32-bit loader from this run (LUMEVARIN_64BIT_ONLY=1)"
+    export LUMEVARIN_WINE32_HIDDEN=1
+    exec unshare --mount --propagation private bash -c \
+        'mount --bind /dev/null "$0" && exec bash "$@"' "$loader" "$script" "$@"
+}
+
 # lumevarin_build <root> <build folder> <32|64> [cmake --build args...]: configures and builds one
 # flavor (the whole tree, or what the extra arguments name). The 64-bit flavor is told where the
 # shipped 32-bit program is, for its import check.
@@ -56,12 +74,9 @@ lumevarin_wine_env() {
     export LC_ALL=ja_JP.UTF-8
     if [ "$2" = win64 ]; then
         # Debian's "wine" launcher takes the 32-bit loader whenever it is installed, so the 64-bit
-        # flavor calls the 64-bit loader itself, through a link in a folder of its own: Wine looks
-        # for the 32-bit loader beside WINELOADER, finds none there, and so never starts 32-bit code.
-        local dir="$1.loader"
-        mkdir -p "$dir"
-        ln -sfn "$(lumevarin_wine64_loader)" "$dir/wine64"
-        export WINELOADER="$dir/wine64"
+        # flavor calls the 64-bit loader itself.
+        WINELOADER="$(lumevarin_wine64_loader)" || return 1
+        export WINELOADER
         LUMEVARIN_WINE="$WINELOADER"
     else
         if [ "${LUMEVARIN_64BIT_ONLY:-0}" = 1 ]; then
