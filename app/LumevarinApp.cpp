@@ -79,7 +79,10 @@ int StartPortable(const char* pszProgramPath) {
         if (*p == '\\') lastSep = p;
         ++p;
     }
-    CString dir = lastSep ? CString(path, static_cast<int>(lastSep - path)) : CString();
+    // A program in a drive's root keeps the backslash: a bare "E:" would name that drive's current
+    // directory, not its root.
+    const bool driveRoot = lastSep == path + 2 && path[1] == ':';
+    CString dir = lastSep ? CString(path, static_cast<int>(lastSep - path) + (driveRoot ? 1 : 0)) : CString();
     ::SetCurrentDirectoryA(dir);
     printf("CurrentDir=%s", dir.GetString());
     return 1;

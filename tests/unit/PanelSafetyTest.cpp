@@ -1,4 +1,5 @@
-// Faults the panel and the main window keep away from: the modal flag with two modal windows open.
+// Faults the panel and the main window keep away from: the modal flag with two modal windows open, and a
+// program in a drive's root.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -54,4 +55,27 @@ TEST(PanelSafetyTest, VersionBoxOverThePropertyDialogLeavesTheModalFlagSet) {
     EXPECT_EQ(flagInBox, 1);
     EXPECT_EQ(flagAfterBox, 1);
     EXPECT_EQ(g_bModalDialogOpen, 0);
+}
+
+TEST(StartupTest, ProgramInADriveRootKeepsTheRootAsItsDirectory) {
+    char saved[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, saved);
+    const std::string dir = MakeTempDir();
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir.c_str()));
+    const std::string root = dir.substr(0, 3); // "C:\", whose drive's current directory is dir
+    ASSERT_EQ(root[2], '\\');
+
+    StdoutCapture capture;
+    StartPortable((root + "Lumevarin.exe").c_str());
+    char now[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, now);
+    StartPortable("E:\\Lumevarin.exe");
+    StartPortable("E:\\tools\\Lumevarin.exe");
+    EXPECT_EQ(capture.Stop(), "PORTABLE VERSION START\nCurrentDir=" + root +
+                                  "PORTABLE VERSION START\nCurrentDir=E:\\" +
+                                  "PORTABLE VERSION START\nCurrentDir=E:\\tools");
+    EXPECT_STRCASEEQ(now, root.c_str());
+
+    ::SetCurrentDirectoryA(saved);
+    RemoveTree(dir);
 }
