@@ -1,5 +1,6 @@
-// Faults the panel and the main window keep away from: copies of the program's own windows, a copy that ends
-// together with a copy it owns, the modal flag with two modal windows open, and a program in a drive's root.
+// Faults the panel and the main window keep away from: copies of the program's own windows, a copy
+// that ends together with a copy it owns, the modal flag with two modal windows open, the debug
+// console's close, and a program in a drive's root.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -37,6 +38,8 @@ TEST(PanelSafetyTest, NoWindowOfThisProcessIsPickedWhateverItsProgramIsCalled) {
     for (HWND h : {ours, copy}) EXPECT_EQ(ExStyle(h) & WS_EX_LAYERED, 0);
 }
 
+// A copy whose window owns another listed copy takes that one along when it ends; the records of
+// every other copy stay, and each of their real windows is given back at exit.
 TEST(PanelSafetyTest, CopyEndingWithTheCopyItOwnsLeavesTheOtherRecords) {
     for (bool byDeleteButton : {false, true}) {
         SCOPED_TRACE(byDeleteButton ? "delete button" : "real window gone");
@@ -105,6 +108,82 @@ TEST(PanelSafetyTest, VersionBoxOverThePropertyDialogLeavesTheModalFlagSet) {
     EXPECT_EQ(flagInBox, 1);
     EXPECT_EQ(flagAfterBox, 1);
     EXPECT_EQ(g_bModalDialogOpen, 0);
+}
+
+// Closing the debug console ends the process once the handler returns: by then every real window is
+// given back and the settings are written. Ctrl+C and Ctrl+Break do nothing, and the wait is bounded.
+TEST(ConsoleHandlerTest, CloseGivesTheWindowsBackAndWritesTheSettingsBeforeReturning) {
+    FixtureWindow target;
+    ASSERT_TRUE(target.Start("--title=Faint"));
+    const LONG exTarget = ExStyle(target.hwnd);
+    char saved[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, saved);
+    const std::string dir = MakeTempDir();
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir.c_str())); // the main window keeps its settings there
+    CControlDlg* const savedPanel = g_pControlDlg;
+    g_bDebugMode = 1;
+
+    struct {
+        BYTE alpha = 0;
+        bool keptAfterCtrlC = false;
+        BOOL result = FALSE;
+        LONG exStyle = 0;
+        std::string ini;
+    } seen;
+    std::thread closer;
+    {
+        CLumevarinDlg dlg;
+        Script script;
+        script
+            .Then(WhenShown(dlg,
+                            [&](HWND) {
+                                dlg.m_ctrlDlg.addTargetWindow(target.hwnd);
+                                ::GetLayeredWindowAttributes(target.hwnd, nullptr, &seen.alpha, nullptr);
+                                std::thread([] {
+                                    ConsoleCtrlHandler(CTRL_C_EVENT);
+                                    ConsoleCtrlHandler(CTRL_BREAK_EVENT);
+                                }).join();
+                            }))
+            .Then([&] {
+                seen.keptAfterCtrlC = dlg.m_ctrlDlg.m_vecData.size() == 1 && ::IsWindowVisible(dlg.m_hWnd);
+                closer = std::thread([&] {
+                    seen.result = ConsoleCtrlHandler(CTRL_CLOSE_EVENT);
+                    seen.exStyle = ExStyle(target.hwnd);
+                    seen.ini = ReadFileText(dir + "\\Lumevarin.ini");
+                });
+                return true;
+            });
+        script.RunWith([&] { return dlg.DoModal(); });
+        EXPECT_TRUE(script.Finished()) << script.StepsDone();
+    }
+    closer.join();
+    EXPECT_EQ(seen.alpha, 80);
+    EXPECT_TRUE(seen.keptAfterCtrlC);
+    EXPECT_TRUE(seen.result);
+    EXPECT_EQ(seen.exStyle, exTarget);
+    EXPECT_NE(seen.ini.find("WSMODIFIERS=8"), std::string::npos) << seen.ini;
+
+    // A main window that does not answer (its thread waits here): the request is carried out later.
+    {
+        CLumevarinDlg dlg;
+        bool answered = true;
+        Script script;
+        script.Then(
+            WhenShown(dlg, [&](HWND) { std::thread([&] { answered = RequestExitAndWait(200); }).join(); }));
+        script.RunWith([&] { return dlg.DoModal(); });
+        EXPECT_TRUE(script.Finished());
+        EXPECT_FALSE(script.TimedOut());
+        EXPECT_FALSE(answered);
+    }
+    // No main window: nothing to wait for.
+    const DWORD start = ::GetTickCount();
+    EXPECT_TRUE(ConsoleCtrlHandler(CTRL_CLOSE_EVENT));
+    EXPECT_LT(::GetTickCount() - start, 1000u);
+
+    g_bDebugMode = 0;
+    g_pControlDlg = savedPanel;
+    ::SetCurrentDirectoryA(saved);
+    RemoveTree(dir);
 }
 
 TEST(StartupTest, ProgramInADriveRootKeepsTheRootAsItsDirectory) {
