@@ -36,6 +36,10 @@ bool IsAsciiLetter(char c) {
 // The largest refresh setting whose period (n x 100 ms) still fits a signed 32-bit millisecond count.
 constexpr int kMaxRefreshInterval = INT_MAX / 100;
 
+// How long the console handler waits for the exit; the system ends the process about 5 s after the
+// console is closed.
+constexpr DWORD kConsoleExitWaitMs = 4000;
+
 } // namespace
 
 CLumevarinApp::CLumevarinApp() : CWinApp(nullptr) {}
@@ -79,7 +83,10 @@ int StartPortable(const char* pszProgramPath) {
         if (*p == '\\') lastSep = p;
         ++p;
     }
-    CString dir = lastSep ? CString(path, static_cast<int>(lastSep - path)) : CString();
+    // A program in a drive's root keeps the backslash: a bare "E:" would name that drive's current
+    // directory, not its root.
+    const bool driveRoot = lastSep == path + 2 && path[1] == ':';
+    CString dir = lastSep ? CString(path, static_cast<int>(lastSep - path) + (driveRoot ? 1 : 0)) : CString();
     ::SetCurrentDirectoryA(dir);
     printf("CurrentDir=%s", dir.GetString());
     return 1;
@@ -89,7 +96,13 @@ int StartPortable() {
     return StartPortable(__argc > 0 ? __argv[0] : "");
 }
 
-BOOL WINAPI ConsoleCtrlHandler(DWORD) {
+BOOL WINAPI ConsoleCtrlHandler(DWORD dwCtrlType) {
+    // Closing the console, logging off and shutting down end the process once this returns, whatever it
+    // returns: the program first ends as its tray menu's exit does, within the time the system allows.
+    if (dwCtrlType == CTRL_CLOSE_EVENT || dwCtrlType == CTRL_LOGOFF_EVENT ||
+        dwCtrlType == CTRL_SHUTDOWN_EVENT)
+        RequestExitAndWait(kConsoleExitWaitMs);
+    // Ctrl+C and Ctrl+Break, which would end the process by default, do nothing.
     return TRUE;
 }
 

@@ -1,5 +1,6 @@
 #include "app/LumevarinDlg.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,14 +11,36 @@
 #include "panel/HotKeyExCtrl.h"
 #include "res/resource.h"
 
-static_assert(sizeof(NOTIFYICONDATAA) == kTrayRecordSize, "tray record must be the full form (508 bytes in 32 bits)");
+static_assert(sizeof(NOTIFYICONDATAA) == kTrayRecordSize,
+              "tray record must be the full form (508 bytes in 32 bits)");
 
 UINT g_nTaskbarCreatedMsg = 0;
 
 namespace {
 // Attempts of AddTrayIcon while the shell keeps timing out; timer 101 tries again every second anyway.
 constexpr int kTrayAddTimeoutRetries = 3;
+// The main window that takes exit requests from other threads, while it has its panel.
+std::atomic<HWND> g_hExitRequestWnd{nullptr};
 } // namespace
+
+bool RequestExitAndWait(DWORD dwTimeoutMs) {
+    HWND hWnd = g_hExitRequestWnd.load();
+    if (!hWnd) return false;
+    HANDLE hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!hDone) return false;
+    // The window gets a handle of its own: it may still be signalling (or never see the request, when it
+    // goes first) after this wait has ended and closed this one.
+    HANDLE hForWindow = nullptr;
+    bool posted = ::DuplicateHandle(::GetCurrentProcess(), hDone, ::GetCurrentProcess(), &hForWindow, 0,
+                                    FALSE, DUPLICATE_SAME_ACCESS) &&
+                  ::PostMessageA(hWnd, WM_EXITREQUEST, 0, reinterpret_cast<LPARAM>(hForWindow));
+    if (!posted && hForWindow) ::CloseHandle(hForWindow);
+    // The window's own thread would wait for itself: it finds the request in its queue instead.
+    bool done = posted && ::GetWindowThreadProcessId(hWnd, nullptr) != ::GetCurrentThreadId() &&
+                ::WaitForSingleObject(hDone, dwTimeoutMs) == WAIT_OBJECT_0;
+    ::CloseHandle(hDone);
+    return done;
+}
 
 void MakeTrayTipText(const char* pszHotKeyName, char* szTip, size_t cbTip) {
     CString text;
@@ -67,6 +90,7 @@ BOOL CLumevarinDlg::OnInitDialog() {
     ShowMainWindow(FALSE);
     if (g_bDebugMode == 1) OnMenuMainPanel();
     SetTimer(kTrayTimerId, 1000);
+    g_hExitRequestWnd = m_hWnd;
     return TRUE;
 }
 
@@ -189,6 +213,9 @@ BOOL CLumevarinDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
             }
         }
         break;
+    case WM_EXITREQUEST:
+        OnExitRequest(reinterpret_cast<HANDLE>(lParam));
+        return TRUE;
     case WM_TIMER:
         OnTimer(static_cast<UINT_PTR>(wParam));
         return TRUE;
@@ -241,6 +268,13 @@ void CLumevarinDlg::OnDestroy() {
     // A modal box (the property dialog, a version box, a message box) keeps the modal loop running
     // after OnClose, and a copy may be picked meanwhile: it is given back before the panel goes.
     if (!m_ctrlDlg.m_vecData.empty()) m_ctrlDlg.endAllPin();
+    // No exit request waits for a window that has gone; those still queued are answered now.
+    HWND hSelf = m_hWnd;
+    g_hExitRequestWnd.compare_exchange_strong(hSelf, nullptr);
+    MSG msg;
+    while (::PeekMessageA(&msg, m_hWnd, WM_EXITREQUEST, WM_EXITREQUEST, PM_REMOVE))
+        m_vecExitDone.push_back(reinterpret_cast<HANDLE>(msg.lParam));
+    SignalExitDone();
     m_ctrlDlg.DestroyWindow();
     KillTimer(kTrayTimerId);
 }
@@ -294,6 +328,7 @@ void CLumevarinDlg::OnTimer(UINT_PTR nIDEvent) {
 void CLumevarinDlg::OnClose() {
     m_bClosing = true;
     m_ctrlDlg.endAllPin();
+    SignalExitDone();
     // The dialog manager answers WM_CLOSE by posting the cancel command, which ends the modal loop.
     Default();
 }
@@ -307,6 +342,24 @@ void CLumevarinDlg::OnMenuProperty() {
 void CLumevarinDlg::OnMenuVersion() {
     CAboutDlg dlgAbout;
     dlgAbout.DoModal();
+}
+
+void CLumevarinDlg::OnExitRequest(HANDLE hDone) {
+    const bool bExitStarted = m_bClosing || !m_vecExitDone.empty();
+    m_vecExitDone.push_back(hDone);
+    if (m_bClosing) {
+        SignalExitDone(); // every copy was given back and the settings written on the close path
+    } else if (!bExitStarted) {
+        OnMenuExit();
+    }
+}
+
+void CLumevarinDlg::SignalExitDone() {
+    for (HANDLE h : m_vecExitDone) {
+        ::SetEvent(h);
+        ::CloseHandle(h);
+    }
+    m_vecExitDone.clear();
 }
 
 void CLumevarinDlg::OnOK() {

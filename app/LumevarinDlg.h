@@ -4,12 +4,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <vector>
+
 #include "framework/Dialog.h"
 #include "framework/String.h"
 #include "panel/ControlDlg.h"
 
 // Callback message of the tray icon.
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 100; // 0x464
+// Posted by RequestExitAndWait: lParam is an event handle, which the main window signals and closes
+// once every copy has been given back and the settings written.
+constexpr UINT WM_EXITREQUEST = WM_USER + 101;
 // Tooltip and tray refresh timer of the main window.
 constexpr UINT_PTR kTrayTimerId = 101;
 // Byte size of the tray record as the shell is given it (the 64-bit build has the 64-bit form of
@@ -56,10 +61,21 @@ protected:
     void OnClose();
     void OnMenuProperty();
     void OnMenuVersion();
+    void OnExitRequest(HANDLE hDone);
 
 private:
+    // Signals and closes the events of the exit requests taken so far.
+    void SignalExitDone();
+
     bool m_bClosing = false;
+    std::vector<HANDLE> m_vecExitDone;
 };
+
+// Asks the main window, from a thread other than its own, to end the program the way the tray menu's
+// "終了" does, and waits up to dwTimeoutMs until every copy has been given back and the settings
+// written. false when there is no main window or the wait ran out (the request may still be carried
+// out later).
+bool RequestExitAndWait(DWORD dwTimeoutMs);
 
 // Builds the tooltip "朧写鏡\r\n幻写[<hotkey name>]" into szTip (at most 127 bytes, never cutting a
 // double-byte character).

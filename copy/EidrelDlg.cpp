@@ -257,9 +257,11 @@ void CEidrelDlg::OnShowWindow(BOOL bShow, UINT nStatus) {
 void CEidrelDlg::OnSysCommand(UINT nID, LPARAM) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg dlgAbout;
+        // The property dialog may be shown meanwhile: the flag goes back to what it was, not to 0.
+        const int bModalDialogWasOpen = g_bModalDialogOpen;
         g_bModalDialogOpen = 1;
         dlgAbout.DoModal();
-        g_bModalDialogOpen = 0;
+        g_bModalDialogOpen = bModalDialogWasOpen;
         return;
     }
     Default();

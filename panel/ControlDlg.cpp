@@ -128,11 +128,11 @@ void CControlDlg::removeDataByWindow(CEidrelDlg* pDlg) {
         printf("Data hWnd=0x%08x\n", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(hData)));
         printf("Obj  hWnd=0x%08x\n", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(hObj)));
         if (hData == hObj) {
-            // The copy window deletes itself here; only the record is touched afterwards.
-            data.m_pDlg->DestroyWindow();
-            m_vecData.erase(m_vecData.begin() + static_cast<std::ptrdiff_t>(i));
-            refreshList();
-            requestWriteIniFile();
+            // The copy window deletes itself here, ending first any copy its window owns, whose record
+            // goes meanwhile: the record is found again by its copy window afterwards.
+            CEidrelDlg* pEnded = data.m_pDlg;
+            pEnded->DestroyWindow();
+            dropDataOfWindow(pEnded);
             return;
         }
     }
@@ -177,7 +177,13 @@ void CControlDlg::OnBnClickedDelete() {
         if (index == m_vecData.size()) return; // that copy is gone already
     }
 
-    if (m_vecData[index].m_pDlg) m_vecData[index].m_pDlg->DestroyWindow();
+    CEidrelDlg* pEnded = m_vecData[index].m_pDlg;
+    if (pEnded) {
+        // As in removeDataByWindow, the record is found again once the copy window has gone.
+        pEnded->DestroyWindow();
+        dropDataOfWindow(pEnded);
+        return;
+    }
     m_vecData.erase(m_vecData.begin() + static_cast<std::ptrdiff_t>(index));
     refreshList();
     requestWriteIniFile();

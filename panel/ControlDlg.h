@@ -32,8 +32,9 @@ public:
     void refreshList();
     void notifyUpdateWindow();
     void removeDataByWindow(CEidrelDlg* pDlg);
-    // Drops the record of a copy window that is being destroyed without the panel (for example with an
-    // owner of this thread), so that no record keeps pointing at it.
+    // Drops the record of a copy window that is being destroyed, or has just been destroyed, so that no
+    // record keeps pointing at it; it may have gone without the panel (for example with an owner of this
+    // thread).
     void dropDataOfWindow(CEidrelDlg* pDlg);
     void endAllPin();
     // Registers the pick hotkey (id 1000) from m_nWsModifiers / m_nWsHotKey; reports a failure.

@@ -24,8 +24,11 @@ void CControlDlg::addTargetWindow(HWND hwnd) {
     if (strTitle == "Program Manager") return;
     if (strTitle.IsEmpty()) return;
 
+    // No window of this process (a copy, a dialog, the panel) is copied, whatever the executable is
+    // called; nor a window of any process named like the program.
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == ::GetCurrentProcessId()) return;
     CString strName;
     GetProcessBaseName(pid, strName);
     if (strName == "Lumevarin.exe") return;

@@ -22,6 +22,8 @@ void CControlDlg::showPropertyDialog() {
     dlg.m_nModifiers = m_nWsModifiers;
     dlg.m_phWndShown = &m_hPropertyDlg;
 
+    // A version box opened from a copy may be shown already: the flag goes back to what it was, not to 0.
+    const int bModalDialogWasOpen = g_bModalDialogOpen;
     g_bModalDialogOpen = 1;
     if (dlg.DoModal() == IDOK) {
         m_nIniSize = dlg.m_nIniSize;
@@ -40,5 +42,5 @@ void CControlDlg::showPropertyDialog() {
         requestWriteIniFile();
     }
     m_hPropertyDlg = nullptr;
-    g_bModalDialogOpen = 0;
+    g_bModalDialogOpen = bModalDialogWasOpen;
 }

@@ -150,13 +150,15 @@ TEST(ControlDlgTest, ImageListOutlivesTheListViewAndGoesWithTheCache) {
 TEST(ControlDlgTest, CopiesAreListedNewestFirstAndDeleteEndsTheSelectedOne) {
     PanelHost host;
     ASSERT_TRUE(host.created);
-    auto [a, b, c] = host.ThreeTargets();
+    HWND a = host.Foreign("--title=Alpha --pos=60,60,320,240");
+    HWND b = host.Foreign("--title=Bravo --pos=200,90,320,240");
+    HWND c = host.Foreign("--title=Charlie --pos=340,120,320,240");
     const LONG exB = ExStyle(b);
     for (HWND t : {a, b, c}) host.panel->addTargetWindow(t);
     ASSERT_EQ(host.panel->m_vecData.size(), 3u);
 
     EXPECT_EQ(host.Column(1), (Rows{"Charlie", "Bravo", "Alpha"}));
-    EXPECT_EQ(host.Column(0), (Rows{ExeName(), ExeName(), ExeName()}));
+    EXPECT_EQ(host.Column(0), (Rows{fixture::kExeName, fixture::kExeName, fixture::kExeName}));
     EXPECT_EQ(host.Column(2), (Rows{"", "", ""}));
     // One program, one cached icon, shown in every row.
     EXPECT_EQ(host.panel->m_imageList.m_vecPath.size(), 1u);
@@ -199,7 +201,7 @@ TEST(ControlDlgTest, CopiesAreListedNewestFirstAndDeleteEndsTheSelectedOne) {
 TEST(ControlDlgTest, DeleteEndsTheSelectedCopyEvenWhenRowsMoveDuringTheQuestion) {
     PanelHost host;
     auto [a, b, c] = host.ThreeTargets();
-    for (HWND t : {a, b, c}) host.panel->addTargetWindow(t);
+    host.PinAll({a, b, c});
     ASSERT_EQ(host.panel->m_vecData.size(), 3u);
     HWND copyA = host.CopyOf(2);
     HWND copyB = host.CopyOf(1);
@@ -221,7 +223,7 @@ TEST(ControlDlgTest, RemoveDataByWindowMatchesOnlyPinnedRecordsWithThatCopyWindo
     PanelHost host;
     auto [a, b, c] = host.ThreeTargets();
     const LONG exA = ExStyle(a);
-    for (HWND t : {a, b, c}) host.panel->addTargetWindow(t);
+    host.PinAll({a, b, c});
     ASSERT_EQ(host.panel->m_vecData.size(), 3u);
     CEidrelDlg* dlgA = host.panel->m_vecData[2].m_pDlg;
     CEidrelDlg* dlgB = host.panel->m_vecData[1].m_pDlg;
@@ -275,8 +277,7 @@ TEST(ControlDlgTest, ClosingACopyRemovesItsRecord) {
     HWND a = host.Target("Alpha", 60, 60);
     HWND b = host.Target("Bravo", 200, 90);
     const LONG exA = ExStyle(a);
-    host.panel->addTargetWindow(a);
-    host.panel->addTargetWindow(b);
+    host.PinAll({a, b});
     HWND copyA = host.CopyOf(1);
 
     ::SendMessageA(copyA, WM_CLOSE, 0, 0);
@@ -290,8 +291,7 @@ TEST(ControlDlgTest, CopyDestroyedWithItsOwnerLeavesNoRecordBehind) {
     PanelHost host;
     HWND a = host.Target("Alpha", 60, 60);
     HWND b = host.Target("Bravo", 200, 90);
-    host.panel->addTargetWindow(a);
-    host.panel->addTargetWindow(b);
+    host.PinAll({a, b});
     HWND copyA = host.CopyOf(1);
 
     // A real window of this very thread takes its owned copy with it when it goes.
@@ -310,7 +310,7 @@ TEST(ControlDlgTest, EndAllPinEndsEveryCopyThenWritesAndEmptiesTheList) {
     const std::array<HWND, 3> targets = host.ThreeTargets();
     std::vector<LONG> styles;
     for (HWND t : targets) styles.push_back(ExStyle(t));
-    for (HWND t : targets) host.panel->addTargetWindow(t);
+    host.PinAll({targets[0], targets[1], targets[2]});
     ASSERT_EQ(host.panel->m_vecData.size(), 3u);
     std::vector<HWND> copies = {host.CopyOf(0), host.CopyOf(1), host.CopyOf(2)};
 
@@ -329,8 +329,7 @@ TEST(ControlDlgTest, EndAllPinEndsEveryCopyThenWritesAndEmptiesTheList) {
 
 TEST(ControlDlgTest, EnterAndEscKeepTheCopies) {
     PanelHost host(true);
-    HWND a = host.Target("Alpha");
-    host.panel->addTargetWindow(a);
+    host.PinAll({host.Target("Alpha")});
     ASSERT_EQ(host.panel->m_vecData.size(), 1u);
     HWND copy = host.CopyOf(0);
 
@@ -358,34 +357,35 @@ TEST(ControlDlgPickTest, RefusedWindowsGetNothing) {
     struct Case {
         const char* what;
         HWND hwnd;
+        SIZE size = {-1, -1}; // given to the window first, when set
     };
+    // Windows that pass the test of the title are another program's, so that the test of the program's
+    // own process does not refuse them first; one that may be sized to nothing is made thin, then flat.
+    HWND hEmpty = host.Foreign("--title=Empty --zero-size");
     std::vector<Case> refused = {
-        {"invisible", host.Own(CreateTopWindow("Hidden", WS_OVERLAPPEDWINDOW, 100, 100, 300, 200))},
-        {"maximised", host.Own(CreateTopWindow("Big", normal | WS_MAXIMIZE, 100, 100, 300, 200))},
-        {"no system menu",
-         host.Own(CreateTopWindow("NoMenu", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 100, 100, 300, 200))},
-        {"disabled", host.Own(CreateTopWindow("Disabled", normal | WS_DISABLED, 100, 100, 300, 200))},
-        {"zero width",
-         host.Own(CreateTopWindow("Thin", WS_POPUP | WS_SYSMENU | WS_VISIBLE, 100, 100, 0, 200))},
-        {"zero height",
-         host.Own(CreateTopWindow("Flat", WS_POPUP | WS_SYSMENU | WS_VISIBLE, 100, 100, 300, 0))},
-        {"off every monitor", host.Own(CreateTopWindow("Away", normal, -5000, -5000, 300, 200))},
         {"untitled", host.Own(CreateTopWindow("", normal, 100, 100, 300, 200))},
         {"desktop title", host.Own(CreateTopWindow("Program Manager", normal, 100, 100, 300, 200))},
         {"no window", nullptr},
+        {"invisible", host.Foreign("--title=Hidden --hidden")},
+        {"maximised", host.Foreign("--title=Big --maximized")},
+        {"no system menu", host.Foreign("--title=NoMenu --nosysmenu")},
+        {"disabled", host.Foreign("--title=Disabled --disabled")},
+        {"zero width", hEmpty, {0, 200}},
+        {"zero height", hEmpty, {300, 0}},
+        {"off every monitor", host.Foreign("--title=Away --offscreen")},
     };
-    ::ShowWindow(refused[1].hwnd, SW_SHOWMAXIMIZED);
-    ASSERT_TRUE(::IsZoomed(refused[1].hwnd));
-    RECT rc;
-    ::GetWindowRect(refused[4].hwnd, &rc);
-    ASSERT_EQ(rc.right, rc.left);
-    ::GetWindowRect(refused[5].hwnd, &rc);
-    ASSERT_EQ(rc.bottom, rc.top);
-    ::GetWindowRect(refused[6].hwnd, &rc);
+    ASSERT_TRUE(::IsZoomed(refused[4].hwnd));
+    RECT rc = WindowRectOf(refused[9].hwnd);
     ASSERT_EQ(::MonitorFromRect(&rc, MONITOR_DEFAULTTONULL), nullptr);
 
     MessageBoxDriver boxes;
     for (const Case& k : refused) {
+        if (k.size.cx >= 0) {
+            ::SetWindowPos(k.hwnd, nullptr, 100, 100, k.size.cx, k.size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+            rc = WindowRectOf(k.hwnd);
+            ASSERT_EQ(rc.right - rc.left, k.size.cx) << k.what;
+            ASSERT_EQ(rc.bottom - rc.top, k.size.cy) << k.what;
+        }
         host.panel->addTargetWindow(k.hwnd);
         EXPECT_TRUE(host.panel->m_vecData.empty()) << k.what;
         if (k.hwnd) {
@@ -402,7 +402,7 @@ TEST(ControlDlgPickTest, DuplicateComesBeforeTheLimitAndOnlyThoseTwoAreShown) {
     std::vector<HWND> pinned;
     for (int i = 0; i < 5; ++i) {
         pinned.push_back(host.Target(("Copy " + std::to_string(i)).c_str(), 40 + 60 * i, 40 + 30 * i));
-        host.panel->addTargetWindow(pinned.back());
+        host.PinAll({pinned.back()});
     }
     ASSERT_EQ(host.panel->m_vecData.size(), 5u);
 
@@ -418,7 +418,7 @@ TEST(ControlDlgPickTest, DuplicateComesBeforeTheLimitAndOnlyThoseTwoAreShown) {
     EXPECT_EQ(boxes.boxes[0].caption, "重複操作");
     EXPECT_EQ(boxes.boxes[0].owner, pinned[2]);
 
-    HWND sixth = host.Target("Sixth", 500, 300);
+    HWND sixth = host.Foreign("--title=Sixth --pos=500,300,320,240");
     host.panel->addTargetWindow(sixth);
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[1].text, "制限数を超えています.");
@@ -430,15 +430,14 @@ TEST(ControlDlgPickTest, DuplicateComesBeforeTheLimitAndOnlyThoseTwoAreShown) {
 
 TEST(ControlDlgPickTest, NewRecordCarriesTitleProgramAndPath) {
     PanelHost host;
-    std::string longTitle(300, 'T');
-    longTitle.replace(0, 4, "Long");
-    HWND t = host.Target(longTitle.c_str());
+    const std::string longTitle = fixture::LongTitle();
+    HWND t = host.Foreign("--long-title");
     host.panel->addTargetWindow(t);
     ASSERT_EQ(host.panel->m_vecData.size(), 1u);
     const CEidrelData& d = host.panel->m_vecData[0];
     EXPECT_EQ(d.m_strTitle, longTitle.substr(0, 259).c_str());
-    EXPECT_EQ(d.m_strProgramName, ExeName().c_str());
-    EXPECT_EQ(lstrcmpiA(d.m_strProgramPath, ExePath().c_str()), 0) << d.m_strProgramPath.GetString();
+    EXPECT_EQ(d.m_strProgramName, fixture::kExeName);
+    EXPECT_EQ(lstrcmpiA(d.m_strProgramPath, FixturePath().c_str()), 0) << d.m_strProgramPath.GetString();
     EXPECT_EQ(d.m_hTarget, t);
     EXPECT_EQ(d.m_bPinned, 1);
     ASSERT_NE(d.m_pDlg, nullptr);
@@ -448,7 +447,7 @@ TEST(ControlDlgPickTest, NewRecordCarriesTitleProgramAndPath) {
 
 TEST(ControlDlgPickTest, HotKeyMessagePicksTheForegroundWindow) {
     PanelHost host;
-    HWND t = host.Target("Front");
+    HWND t = host.Foreign("--title=Front");
     HWND other = host.Target("Other", 300, 200);
     ASSERT_TRUE(BringToFront(t));
 
@@ -467,7 +466,7 @@ TEST(ControlDlgPickTest, PressedHotKeyPinsAHalfSizeCopy) {
     ASSERT_TRUE(WriteFileText(host.iniPath, "[SYSTEM]\r\nINISIZE=1\r\n"));
     host.panel->setIniFile(host.iniPath.c_str());
     ASSERT_TRUE(HotKeyTaken(MOD_WIN, 'C'));
-    HWND t = host.Own(CreateTopWindow("Pressed", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 400, 300));
+    HWND t = host.Foreign("--title=Pressed --pos=100,50,400,300");
     ASSERT_TRUE(BringToFront(t));
     ASSERT_TRUE(SendWinC());
     ASSERT_TRUE(PumpUntil([&] { return !host.panel->m_vecData.empty(); }, 5000));
@@ -482,7 +481,7 @@ TEST(ControlDlgPickTest, PressedHotKeyPinsAHalfSizeCopy) {
 // A pin that cannot make its copy window is given up and leaves no record.
 TEST(ControlDlgPickTest, GivenUpPinLeavesNoRecord) {
     PanelHost host;
-    HWND t = host.Target("Unlucky");
+    HWND t = host.Foreign("--title=Unlucky");
     const LONG ex = ExStyle(t);
     g_hRefusedOwner = t;
     g_hRefuseHook = ::SetWindowsHookExA(WH_CBT, &RefuseCopyHook, nullptr, ::GetCurrentThreadId());

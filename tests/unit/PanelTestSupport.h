@@ -2,6 +2,7 @@
 // stdout capture and the message-box driver come along.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -67,13 +68,28 @@ public:
     std::array<HWND, 3> ThreeTargets() {
         return {Target("Alpha", 60, 60), Target("Bravo", 200, 90), Target("Charlie", 340, 120)};
     }
+    // A target window that the pick takes: the fixture program's, started with args, in a process of
+    // its own (the pick refuses every window of this one); it ends with the host, after the copies.
+    HWND Foreign(const std::string& args) {
+        foreign_.emplace_back();
+        if (foreign_.back().Start(args)) return foreign_.back().hwnd;
+        ADD_FAILURE() << "the fixture program did not start with " << args;
+        return nullptr;
+    }
     // Pins hwnd at half size the way the pick does, without its checks: a new record at the front.
-    CEidrelDlg* Pin(HWND hwnd) {
+    CEidrelDlg* Pin(HWND hwnd, const char* title = "Target") {
         CEidrelData data;
-        data.m_strTitle = "Target";
+        data.m_strTitle = title;
         panel->m_vecData.insert(panel->m_vecData.begin(), data);
         panel->m_vecData.front().StartPin(hwnd, 1);
         return panel->m_vecData.front().m_pDlg;
+    }
+
+    // Pins each window in turn and shows the list, as picks would (the last one ends up first), each
+    // record titled with its window's text.
+    void PinAll(std::initializer_list<HWND> hwnds) {
+        for (HWND h : hwnds) Pin(h, TextOf(h).c_str());
+        panel->refreshList();
     }
 
     // Texts of column col of every row, top to bottom.
@@ -101,6 +117,7 @@ public:
 
 private:
     CControlDlg* saved_ = nullptr;
+    std::vector<FixtureWindow> foreign_;
 };
 
 } // namespace panel_test
