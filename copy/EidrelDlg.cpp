@@ -157,7 +157,11 @@ void CEidrelDlg::RestoreTarget() {
     // A copy that never bound its real window has nothing of it saved, and nothing to give back.
     if (!m_hTarget || !::IsWindow(m_hTarget)) return;
 
-    ::SetWindowLongA(m_hTarget, GWL_STYLE, m_lSavedStyle);
+    // The copy changes no style of the real window's: what its program made of it meanwhile (disabled behind
+    // a dialog of its own, hidden, minimised, maximised) stays, and the rest is put back as it was.
+    constexpr LONG kProgramState = WS_DISABLED | WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE;
+    const LONG lStyleNow = ::GetWindowLongA(m_hTarget, GWL_STYLE);
+    ::SetWindowLongA(m_hTarget, GWL_STYLE, (m_lSavedStyle & ~kProgramState) | (lStyleNow & kProgramState));
     if ((m_lSavedExStyle & WS_EX_LAYERED) && !m_bSavedLayered) {
         // A layered window without readable attributes draws itself with UpdateLayeredWindow, which fails
         // after the concealment's alpha until the layered style has been cleared and set again.
