@@ -76,3 +76,35 @@ TEST_F(CopyWindowSafetyTest, RestoreKeepsWhatTheProgramMadeOfItsWindow) {
     const RECT now = WindowRectOf(target);
     EXPECT_TRUE(EqualRect(&now, &rect));
 }
+
+TEST_F(CopyWindowSafetyTest, UnderCompositionTheCopySpansTheClientArea) {
+    HWND target = Window("Menu");
+    HMENU bar = CreateMenu(); // destroyed with the window
+    AppendMenuA(bar, MF_STRING, 1, "File");
+    ASSERT_TRUE(SetMenu(target, bar));
+    CountedCopy* dlg = PinCounted(target, RECT{300, 200, 700, 500}, true);
+    ASSERT_NE(dlg, nullptr);
+    dlg->m_bComposition = TRUE;
+
+    POINT origin = {0, 0};
+    ClientToScreen(target, &origin);
+    RECT tc, cc;
+    GetClientRect(target, &tc);
+    GetClientRect(dlg->m_hWnd, &cc);
+    // The menu bar lies between the caption and the client area.
+    ASSERT_GT(origin.y, WindowRectOf(target).top + dlg->m_nYOffset);
+    auto expectMaps = [&](int x, int y, int tx, int ty) {
+        const POINT p = dlg->MapToTarget(x, y);
+        EXPECT_EQ(p.x, origin.x + tx) << x << "," << y;
+        EXPECT_EQ(p.y, origin.y + ty) << x << "," << y;
+    };
+    expectMaps(0, 0, 0, 0);
+    expectMaps(cc.right, cc.bottom, tc.right, tc.bottom);
+    // Zoomed to half: the middle of the client area.
+    dlg->ChangeZoom(-50, -50);
+    const int w = tc.right / 2, h = tc.bottom / 2;
+    const int left = (tc.right - w) / 2, top = (tc.bottom - h) / 2;
+    expectMaps(0, 0, left, top);
+    expectMaps(cc.right, cc.bottom, left + w, top + h);
+    dlg->DestroyWindow();
+}
