@@ -71,8 +71,10 @@ static void MoveTargetBy(HWND hTarget, HWND hCopy, int x, int y, POINT ptTarget)
     ::ClientToScreen(hCopy, &ptCursor);
     RECT rc = {0, 0, 0, 0};
     ::GetWindowRect(hTarget, &rc);
-    ::MoveWindow(hTarget, rc.left + ptCursor.x - ptTarget.x, rc.top + ptCursor.y - ptTarget.y,
-                 rc.right - rc.left, rc.bottom - rc.top, FALSE);
+    // Not waited for: a busy or hung real program would hold this thread, and with it every copy, the panel
+    // and the tray. Its thread carries out the move before it reads the mouse messages posted after it.
+    ::SetWindowPos(hTarget, nullptr, rc.left + ptCursor.x - ptTarget.x, rc.top + ptCursor.y - ptTarget.y, 0,
+                   0, SWP_ASYNCWINDOWPOS | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 static bool HasClientArea(HWND hWnd) {

@@ -108,3 +108,72 @@ TEST_F(CopyWindowSafetyTest, UnderCompositionTheCopySpansTheClientArea) {
     expectMaps(cc.right, cc.bottom, left + w, top + h);
     dlg->DestroyWindow();
 }
+
+namespace {
+
+DWORD g_noteTick = 0;
+
+// Notes when a message posted to it (WM_APP) is handled.
+LRESULT CALLBACK NoteProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_APP) g_noteTick = GetTickCount();
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+// The fixture's main window lives in another process, whose GUI thread stops answering on request.
+TEST_F(CopyWindowSafetyTest, HungRealProgramDoesNotHoldTheCopyThatFollowsTheCursor) {
+    g_nRefreshInterval = 600; // no tick while the program hangs
+    FixtureWindow fixture;
+    ASSERT_TRUE(fixture.Start("--hang-on-request"));
+    HWND target = fixture.hwnd;
+    FixtureLog log;
+    ASSERT_TRUE(log.Open(fixture.proc.pid));
+    HWND note = Own(CreateTopWindow("note", WS_POPUP, 0, 0, 10, 10));
+    SetWindowLongPtrA(note, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NoteProc));
+    PanelHost host;
+    host.panel->m_nLeftClk = 1;
+    CEidrelDlg* dlg = host.Pin(target);
+    ASSERT_NE(dlg, nullptr);
+    HWND copy = dlg->m_hWnd;
+    dlg->RefreshChildList();
+    SetFocus(copy);
+    HWND button = FixtureChild(target, fixture::kIdPanelButton);
+    const RECT before = WindowRectOf(target);
+
+    ASSERT_TRUE(PostMessageA(target, RegisterWindowMessageA(fixture::kHangMessageName), 3000, 0));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, nullptr); }, 3000));
+    // A mouse move over the copy moves the real window; a message posted after it is handled at once.
+    const POINT c = CopyPointFor(dlg, CentreOf(button));
+    g_noteTick = 0;
+    const DWORD postedAt = GetTickCount();
+    PostMessageA(copy, WM_MOUSEMOVE, 0, MAKELPARAM(c.x + 3, c.y));
+    PostMessageA(note, WM_APP, 0, 0);
+    ASSERT_TRUE(PumpUntil([] { return g_noteTick != 0; }, 5000));
+    EXPECT_LT(g_noteTick - postedAt, 500u);
+
+    // Back again, the program has carried out the move, and a click reaches the button under the cursor.
+    ASSERT_TRUE(PumpUntil(
+        [&] { return SendMessageTimeoutA(target, WM_NULL, 0, 0, SMTO_NORMAL, 100, nullptr); }, 5000));
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            const RECT r = WindowRectOf(target);
+            return !EqualRect(&r, &before);
+        },
+        3000));
+    const POINT k = CopyPointFor(dlg, CentreOf(button));
+    const uint32_t from = log.Written();
+    SendMessageA(copy, WM_LBUTTONUP, 0, MAKELPARAM(k.x, k.y));
+    ASSERT_TRUE(PumpUntil([&] { return MessagesOf(log, fixture::kIdPanelButton, from).size() >= 4; }, 3000));
+    const std::vector<UINT> click = {WM_MOUSEMOVE, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP};
+    EXPECT_EQ(MessagesOf(log, fixture::kIdPanelButton, from), click);
+    const auto ups = log.Find(fixture::kIdPanelButton, WM_LBUTTONUP, from);
+    ASSERT_FALSE(ups.empty());
+    POINT posted = {ups.back().x, ups.back().y};
+    ClientToScreen(button, &posted);
+    POINT cursor = k;
+    ClientToScreen(copy, &cursor);
+    EXPECT_EQ(posted.x, cursor.x);
+    EXPECT_EQ(posted.y, cursor.y);
+}
