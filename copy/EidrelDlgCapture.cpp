@@ -113,9 +113,13 @@ void CEidrelDlg::CaptureTarget() {
         ::GetLastError() == ERROR_TIMEOUT) {
         return;
     }
+    // Both waits let messages sent to this thread through; a close among them ends the copy window, and the
+    // pass touches it no more.
+    if (!m_hWnd) return;
     if (!::PrintWindow(m_hTarget, dcFull, 0)) {
         printf("■PrintWindow Error %d\n", static_cast<int>(::GetLastError()));
     }
+    if (!m_hWnd) return;
 
     m_nCacheWidth = nCacheWidth;
     m_nCacheHeight = nCacheHeight;

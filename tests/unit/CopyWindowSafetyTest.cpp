@@ -177,3 +177,69 @@ TEST_F(CopyWindowSafetyTest, HungRealProgramDoesNotHoldTheCopyThatFollowsTheCurs
     EXPECT_EQ(posted.x, cursor.x);
     EXPECT_EQ(posted.y, cursor.y);
 }
+
+namespace {
+
+// The real window's message at which it sends WM_CLOSE to the copy it owns (once), and the number of copies
+// deleted when that close has returned.
+UINT g_closeCopyAt = 0;
+int g_deletedAtClose = -1;
+
+LRESULT CALLBACK ClosesItsCopyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (g_closeCopyAt != 0 && msg == g_closeCopyAt) {
+        g_closeCopyAt = 0;
+        for (HWND copy : CopiesOwnedBy(hwnd)) SendMessageA(copy, WM_CLOSE, 0, 0);
+        g_deletedAtClose = g_deletedCopies;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+// A copy closed while it waits on its real window (the capture's probe, the concealment's style change, a
+// tick's PrintWindow) during its pin or a tick: the copy goes after that work, the real window is given
+// back and the record is gone.
+TEST_F(CopyWindowSafetyTest, CopyClosedWhileItWaitsOnTheRealWindowGoesAfterTheWork) {
+    PanelHost host;
+    {
+        // Picked: the real program closes the copy when the first capture's probe reaches it.
+        FixtureWindow fixture;
+        ASSERT_TRUE(fixture.Start("--close-owned-on-null"));
+        host.panel->addTargetWindow(fixture.hwnd);
+        EXPECT_TRUE(host.panel->m_vecData.empty());
+        EXPECT_TRUE(CopiesOwnedBy(fixture.hwnd).empty());
+        EXPECT_FALSE(GetWindowLongA(fixture.hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
+    }
+    {
+        // Pinned: the real window closes the copy when the concealment changes its style.
+        HWND target = Window("Pin");
+        SetWindowLongPtrA(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ClosesItsCopyProc));
+        const LONG exStyle = GetWindowLongA(target, GWL_EXSTYLE);
+        g_closeCopyAt = WM_STYLECHANGING;
+        EXPECT_EQ(host.Pin(target), nullptr);
+        EXPECT_EQ(g_closeCopyAt, 0u);
+        EXPECT_TRUE(host.panel->m_vecData.empty());
+        EXPECT_TRUE(CopiesOwnedBy(target).empty());
+        EXPECT_EQ(GetWindowLongA(target, GWL_EXSTYLE), exStyle);
+    }
+
+    // At a tick: the real window closes the copy from inside PrintWindow.
+    g_nRefreshInterval = 1;
+    HWND target = Window("Tick");
+    SetWindowLongPtrA(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ClosesItsCopyProc));
+    const LONG exStyle = GetWindowLongA(target, GWL_EXSTYLE);
+    CountedCopy* dlg = PinCounted(target, RECT{300, 200, 700, 500}, true);
+    ASSERT_NE(dlg, nullptr);
+    CEidrelData data;
+    data.m_hTarget = target;
+    data.m_bPinned = 1;
+    data.m_pDlg = dlg;
+    host.panel->m_vecData.push_back(data);
+    HWND copy = dlg->m_hWnd;
+    g_closeCopyAt = WM_PRINT;
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(copy); }, 5000));
+    EXPECT_EQ(g_deletedAtClose, 0); // the tick was still running on it
+    EXPECT_EQ(g_deletedCopies, 1);
+    EXPECT_TRUE(host.panel->m_vecData.empty());
+    EXPECT_EQ(GetWindowLongA(target, GWL_EXSTYLE), exStyle);
+}

@@ -69,13 +69,16 @@ public:
     std::array<HWND, 3> ThreeTargets() {
         return {Target("Alpha", 60, 60), Target("Bravo", 200, 90), Target("Charlie", 340, 120)};
     }
-    // Pins hwnd at half size the way the pick does, without its checks: a new record at the front.
+    // Pins hwnd at half size the way the pick does, without its checks: a new record at the front. The
+    // copy, or nullptr when its record is gone after the pin (a copy closed while it was pinned).
     CEidrelDlg* Pin(HWND hwnd) {
         CEidrelData data;
         data.m_strTitle = "Target";
         panel->m_vecData.insert(panel->m_vecData.begin(), data);
         panel->m_vecData.front().StartPin(hwnd, 1);
-        return panel->m_vecData.front().m_pDlg;
+        for (const CEidrelData& d : panel->m_vecData)
+            if (d.m_hTarget == hwnd) return d.m_pDlg;
+        return nullptr;
     }
 
     // Texts of column col of every row, top to bottom.
