@@ -54,13 +54,20 @@ void CEidrelData::StartPin(HWND hWndTarget, int nIniSize) {
         m_rectWin = RECT{x, y, x + w, y + h};
     }
 
-    m_pDlg->MoveWindow(m_rectWin.left, m_rectWin.top, m_rectWin.right - m_rectWin.left,
-                       m_rectWin.bottom - m_rectWin.top, TRUE);
-    m_pDlg->m_strTitle = m_strTitle;
-    m_pDlg->m_rectTarget = m_rectTarget;
-    m_pDlg->SetTarget(hWndTarget);
-    m_pDlg->ShowWindow(SW_SHOW);
-    m_pDlg->HideTargetWindow();
+    // The first capture and the concealment wait on the real window's thread, and a close sent to the copy
+    // meanwhile ends it and erases this record: the copy window object stays until the pin returns, and the
+    // pin touches neither once the copy window is gone.
+    CEidrelDlg* pDlg = m_pDlg;
+    CWnd::CHold hold(pDlg);
+    pDlg->MoveWindow(m_rectWin.left, m_rectWin.top, m_rectWin.right - m_rectWin.left,
+                     m_rectWin.bottom - m_rectWin.top, TRUE);
+    pDlg->m_strTitle = m_strTitle;
+    pDlg->m_rectTarget = m_rectTarget;
+    pDlg->SetTarget(hWndTarget);
+    if (!pDlg->m_hWnd) return;
+    pDlg->ShowWindow(SW_SHOW);
+    if (!pDlg->m_hWnd) return;
+    pDlg->HideTargetWindow();
 }
 
 void CEidrelData::EndPin() {

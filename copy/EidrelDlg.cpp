@@ -131,6 +131,8 @@ void CEidrelDlg::SetTarget(HWND hWndTarget) {
 
         CalcFrameOffsets();
         CaptureTarget();
+        // A close sent to the copy while the capture waited on the real window has ended it.
+        if (!m_hWnd) return;
         Invalidate(TRUE);
     }
     m_nRefreshInterval = g_nRefreshInterval;
@@ -149,6 +151,12 @@ void CEidrelDlg::HideTargetWindow() {
     }
     AddTaskbarTab(m_hWnd);
     DeleteTaskbarTab(m_hTarget);
+    // The calls above wait on the real window's thread. A close sent to the copy meanwhile has given the real
+    // window back before the concealment was complete: it is given back once more.
+    if (m_bRestored) {
+        m_bRestored = false;
+        RestoreTarget();
+    }
 }
 
 void CEidrelDlg::RestoreTarget() {
@@ -157,7 +165,11 @@ void CEidrelDlg::RestoreTarget() {
     // A copy that never bound its real window has nothing of it saved, and nothing to give back.
     if (!m_hTarget || !::IsWindow(m_hTarget)) return;
 
-    ::SetWindowLongA(m_hTarget, GWL_STYLE, m_lSavedStyle);
+    // The copy changes no style of the real window's: what its program made of it meanwhile (disabled behind
+    // a dialog of its own, hidden, minimised, maximised) stays, and the rest is put back as it was.
+    constexpr LONG kProgramState = WS_DISABLED | WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE;
+    const LONG lStyleNow = ::GetWindowLongA(m_hTarget, GWL_STYLE);
+    ::SetWindowLongA(m_hTarget, GWL_STYLE, (m_lSavedStyle & ~kProgramState) | (lStyleNow & kProgramState));
     if ((m_lSavedExStyle & WS_EX_LAYERED) && !m_bSavedLayered) {
         // A layered window without readable attributes draws itself with UpdateLayeredWindow, which fails
         // after the concealment's alpha until the layered style has been cleared and set again.
@@ -176,9 +188,13 @@ void CEidrelDlg::RestoreTarget() {
 }
 
 BOOL CEidrelDlg::DestroyWindow() {
+    // The restore waits on the real window's thread, and a close sent to the copy meanwhile destroys the
+    // window: the object stays until this call returns.
+    CHold hold(this);
     KillTimer(kRefreshTimerId);
     RestoreTarget();
-    // The object deletes itself inside this call (PostNcDestroy); nothing of it is touched afterwards.
+    // The object deletes itself (PostNcDestroy) once this call and any message of the window still running
+    // have returned; nothing of it is touched afterwards.
     return CDialogEx::DestroyWindow();
 }
 
@@ -217,13 +233,17 @@ void CEidrelDlg::OnTimer(UINT_PTR nIDEvent) {
         return;
     }
     if (!::IsWindow(m_hTarget)) {
-        // The panel destroys this copy inside the call; the object is gone when it returns.
+        // The panel destroys this copy window inside the call; the object is deleted once this message
+        // returns.
         if (g_pControlDlg) g_pControlDlg->removeDataByWindow(this);
         return;
     }
     // The period runs from the end of one tick's work to the next tick.
     KillTimer(kRefreshTimerId);
     CaptureTarget();
+    // A close sent to the copy while the capture waited on the real window has ended it; the object is
+    // deleted once this message returns.
+    if (!m_hWnd) return;
     RefreshChildList();
     Invalidate(TRUE);
     SetTimer(kRefreshTimerId, static_cast<UINT>(m_nRefreshInterval * 100));

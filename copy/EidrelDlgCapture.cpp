@@ -70,7 +70,7 @@ void CEidrelDlg::CaptureTarget() {
     if (!IsTargetInputIdle()) return;
     if (m_bComposition) return;
 
-    HDC hdcWnd = ::GetDC(m_hWnd);
+    CClientDC dcWnd(m_hWnd);
 
     RECT rcTarget = {0, 0, 0, 0};
     if (!::GetWindowRect(m_hTarget, &rcTarget)) {
@@ -91,35 +91,35 @@ void CEidrelDlg::CaptureTarget() {
 
     // Nothing to show (a window no larger than its frame, or a copy without client area): the previous
     // picture stays.
-    if (nContentWidth <= 0 || nContentHeight <= 0 || nCacheWidth <= 0 || nCacheHeight <= 0) {
-        ::ReleaseDC(m_hWnd, hdcWnd);
-        return;
-    }
+    if (nContentWidth <= 0 || nContentHeight <= 0 || nCacheWidth <= 0 || nCacheHeight <= 0) return;
 
-    HBITMAP hbmFull = ::CreateCompatibleBitmap(hdcWnd, nWidth, nHeight);
-    HDC hdcFull = ::CreateCompatibleDC(hdcWnd);
-    if (!hdcFull) printf("●Create CreateCompatibleDC() Error=%d\n", static_cast<int>(::GetLastError()));
-    HGDIOBJ hbmFullOld = ::SelectObject(hdcFull, hbmFull);
+    // Declared before the context they are selected into, so that they outlive it.
+    CBitmap bmpFull;
+    CBrush brGrey;
+    bmpFull.CreateCompatibleBitmap(dcWnd, nWidth, nHeight);
+    CDC dcFull;
+    if (!dcFull.CreateCompatibleDC(dcWnd))
+        printf("●Create CreateCompatibleDC() Error=%d\n", static_cast<int>(::GetLastError()));
+    dcFull.SelectObject(bmpFull);
 
     // Whatever the real window does not paint stays grey.
-    HBRUSH hbrGrey = ::CreateSolidBrush(kUnpaintedGrey);
+    brGrey.CreateSolidBrush(kUnpaintedGrey);
     RECT rcFull = {0, 0, nWidth, nHeight};
-    ::FillRect(hdcFull, &rcFull, hbrGrey);
+    ::FillRect(dcFull, &rcFull, brGrey);
 
     // A real window that lets the probe time out would hold PrintWindow, and with it every copy, the panel
     // and the tray, for as long as it does not answer: this pass is given up and the previous picture stays.
     if (!::SendMessageTimeoutA(m_hTarget, WM_NULL, 0, 0, SMTO_NORMAL, kProbeTimeoutMs, nullptr) &&
         ::GetLastError() == ERROR_TIMEOUT) {
-        ::SelectObject(hdcFull, hbmFullOld);
-        if (hbmFull) ::DeleteObject(hbmFull);
-        ::DeleteObject(hbrGrey);
-        if (hdcFull) ::DeleteDC(hdcFull);
-        ::ReleaseDC(m_hWnd, hdcWnd);
         return;
     }
-    if (!::PrintWindow(m_hTarget, hdcFull, 0)) {
+    // Both waits let messages sent to this thread through; a close among them ends the copy window, and the
+    // pass touches it no more.
+    if (!m_hWnd) return;
+    if (!::PrintWindow(m_hTarget, dcFull, 0)) {
         printf("■PrintWindow Error %d\n", static_cast<int>(::GetLastError()));
     }
+    if (!m_hWnd) return;
 
     m_nCacheWidth = nCacheWidth;
     m_nCacheHeight = nCacheHeight;
@@ -128,29 +128,22 @@ void CEidrelDlg::CaptureTarget() {
     if (IsUsableScale(dScaleX)) m_dScaleX = dScaleX;
     if (IsUsableScale(dScaleY)) m_dScaleY = dScaleY;
 
-    if (!m_bmpCache.CreateCompatibleBitmap(hdcWnd, nCacheWidth, nCacheHeight)) {
+    if (!m_bmpCache.CreateCompatibleBitmap(dcWnd, nCacheWidth, nCacheHeight)) {
         printf("●Create CompatibleBitmap() Error=%d\n", static_cast<int>(::GetLastError()));
     }
-    HDC hdcCache = ::CreateCompatibleDC(hdcFull);
-    HGDIOBJ hbmCacheOld = ::SelectObject(hdcCache, m_bmpCache);
+    CDC dcCache;
+    dcCache.CreateCompatibleDC(dcFull);
+    dcCache.SelectObject(m_bmpCache);
 
     if (nCacheWidth == nContentWidth && nCacheHeight == nContentHeight) {
-        ::BitBlt(hdcCache, 0, 0, nCacheWidth, nCacheHeight, hdcFull, m_nXOffset, m_nYOffset, SRCCOPY);
+        ::BitBlt(dcCache, 0, 0, nCacheWidth, nCacheHeight, dcFull, m_nXOffset, m_nYOffset, SRCCOPY);
     } else {
-        ::SetStretchBltMode(hdcCache, HALFTONE);
-        ::SetBrushOrgEx(hdcCache, 0, 0, nullptr);
-        ::StretchBlt(hdcCache, 0, 0, nCacheWidth, nCacheHeight, hdcFull, m_nXOffset, m_nYOffset,
-                     nContentWidth, nContentHeight, SRCCOPY);
+        ::SetStretchBltMode(dcCache, HALFTONE);
+        ::SetBrushOrgEx(dcCache, 0, 0, nullptr);
+        ::StretchBlt(dcCache, 0, 0, nCacheWidth, nCacheHeight, dcFull, m_nXOffset, m_nYOffset, nContentWidth,
+                     nContentHeight, SRCCOPY);
     }
-
-    // Only the cache outlives the pass.
-    ::SelectObject(hdcCache, hbmCacheOld);
-    ::SelectObject(hdcFull, hbmFullOld);
-    if (hbmFull) ::DeleteObject(hbmFull);
-    ::DeleteObject(hbrGrey);
-    if (hdcCache) ::DeleteDC(hdcCache);
-    if (hdcFull) ::DeleteDC(hdcFull);
-    ::ReleaseDC(m_hWnd, hdcWnd);
+    // Only the cache outlives the pass; the contexts, the full picture and the brush go with their owners.
 }
 
 void CEidrelDlg::OnPaint() {

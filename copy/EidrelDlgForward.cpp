@@ -13,15 +13,29 @@ enum class ForwardKind { ButtonUp, Click, DoubleClick };
 } // namespace
 
 POINT CEidrelDlg::MapToTarget(int x, int y) {
-    RECT rcTarget = {0, 0, 0, 0};
-    ::GetWindowRect(m_hTarget, &rcTarget);
-    int nContentWidth = (rcTarget.right - rcTarget.left) - 2 * m_nXOffset;
-    int nContentHeight = (rcTarget.bottom - rcTarget.top) - m_nYOffset - m_nBottomOffset;
+    // The part of the real window that the copy shows, on screen: the captured content area (the window
+    // less frame and caption), or under composition the client area that the thumbnail shows.
+    POINT ptCorner = {0, 0};
+    int nShownWidth = 0;
+    int nShownHeight = 0;
+    if (m_bComposition) {
+        RECT rc = {0, 0, 0, 0};
+        ::GetClientRect(m_hTarget, &rc);
+        ::ClientToScreen(m_hTarget, &ptCorner);
+        nShownWidth = rc.right - rc.left;
+        nShownHeight = rc.bottom - rc.top;
+    } else {
+        RECT rcTarget = {0, 0, 0, 0};
+        ::GetWindowRect(m_hTarget, &rcTarget);
+        ptCorner = POINT{rcTarget.left + m_nXOffset, rcTarget.top + m_nYOffset};
+        nShownWidth = (rcTarget.right - rcTarget.left) - 2 * m_nXOffset;
+        nShownHeight = (rcTarget.bottom - rcTarget.top) - m_nYOffset - m_nBottomOffset;
+    }
 
     int nOffsetX = 0;
-    int nLengthX = nContentWidth;
+    int nLengthX = nShownWidth;
     int nOffsetY = 0;
-    int nLengthY = nContentHeight;
+    int nLengthY = nShownHeight;
     if (!(m_nZoomX == 100 && m_nZoomY == 100)) {
         CalcZoomSource();
         // Without composition the zoom source of an axis at 100 % is in cache units: take the whole axis.
@@ -41,7 +55,7 @@ POINT CEidrelDlg::MapToTarget(int x, int y) {
     int ch = rcClient.bottom - rcClient.top;
 
     // A copy without client area has no point to map: its callers forward nothing then.
-    POINT pt = {rcTarget.left + m_nXOffset + nOffsetX, rcTarget.top + m_nYOffset + nOffsetY};
+    POINT pt = {ptCorner.x + nOffsetX, ptCorner.y + nOffsetY};
     if (cw > 0) pt.x += static_cast<int>(static_cast<double>(nLengthX) / cw * x + 0.5);
     if (ch > 0) pt.y += static_cast<int>(static_cast<double>(nLengthY) / ch * y + 0.5);
 
@@ -57,8 +71,10 @@ static void MoveTargetBy(HWND hTarget, HWND hCopy, int x, int y, POINT ptTarget)
     ::ClientToScreen(hCopy, &ptCursor);
     RECT rc = {0, 0, 0, 0};
     ::GetWindowRect(hTarget, &rc);
-    ::MoveWindow(hTarget, rc.left + ptCursor.x - ptTarget.x, rc.top + ptCursor.y - ptTarget.y,
-                 rc.right - rc.left, rc.bottom - rc.top, FALSE);
+    // Not waited for: a busy or hung real program would hold this thread, and with it every copy, the panel
+    // and the tray. Its thread carries out the move before it reads the mouse messages posted after it.
+    ::SetWindowPos(hTarget, nullptr, rc.left + ptCursor.x - ptTarget.x, rc.top + ptCursor.y - ptTarget.y, 0,
+                   0, SWP_ASYNCWINDOWPOS | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 static bool HasClientArea(HWND hWnd) {

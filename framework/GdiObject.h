@@ -1,4 +1,5 @@
-// Owners of one GDI object each; the object is deleted with its owner.
+// Owners of one GDI object or device context each; the object is deleted (the context released) with its
+// owner.
 #pragma once
 
 #include <windows.h>
@@ -38,4 +39,53 @@ public:
         return m_hObject != nullptr;
     }
     operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
+};
+
+// The device context of a window's client area (GetDC), released with its owner.
+class CClientDC {
+public:
+    explicit CClientDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {}
+    ~CClientDC() {
+        if (m_hDC) ::ReleaseDC(m_hWnd, m_hDC);
+    }
+    CClientDC(const CClientDC&) = delete;
+    CClientDC& operator=(const CClientDC&) = delete;
+    operator HDC() const { return m_hDC; }
+
+private:
+    HWND m_hWnd;
+    HDC m_hDC;
+};
+
+// A memory device context. The object it held before the first selection is put back before the context is
+// deleted, so whatever was selected into it may be deleted after it (declare such objects first).
+class CDC {
+public:
+    CDC() = default;
+    ~CDC() { DeleteDC(); }
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+
+    BOOL CreateCompatibleDC(HDC hdc) {
+        DeleteDC();
+        m_hDC = ::CreateCompatibleDC(hdc);
+        return m_hDC != nullptr;
+    }
+    HGDIOBJ SelectObject(HGDIOBJ hObject) {
+        HGDIOBJ hOld = ::SelectObject(m_hDC, hObject);
+        if (!m_hOriginal) m_hOriginal = hOld;
+        return hOld;
+    }
+    void DeleteDC() {
+        if (!m_hDC) return;
+        if (m_hOriginal) ::SelectObject(m_hDC, m_hOriginal);
+        ::DeleteDC(m_hDC);
+        m_hDC = nullptr;
+        m_hOriginal = nullptr;
+    }
+    operator HDC() const { return m_hDC; }
+
+private:
+    HDC m_hDC = nullptr;
+    HGDIOBJ m_hOriginal = nullptr;
 };

@@ -96,7 +96,8 @@ BOOL CWnd::PreTranslateMessage(MSG*) {
 
 BOOL CWnd::DestroyWindow() {
     if (!m_hWnd) return FALSE;
-    // The object may be deleted by PostNcDestroy inside this call: nothing of it is touched afterwards.
+    // The object may be deleted by PostNcDestroy inside this call (unless a message of the window or a
+    // CHold is still running): nothing of it is touched afterwards.
     return ::DestroyWindow(m_hWnd);
 }
 
@@ -136,19 +137,24 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
     g_currentMsg.wParam = wParam;
     g_currentMsg.lParam = lParam;
 
-    LRESULT result;
+    // A window ended inside the handler (at any depth) keeps its object until the outermost message
+    // of the window returns: only then may PostNcDestroy delete it.
+    CHold hold(pWnd);
+    LRESULT result = pWnd->WindowProc(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        result = pWnd->WindowProc(message, wParam, lParam);
         CWinApp* pApp = AfxGetApp();
         if (pApp && pApp->m_pMainWnd == pWnd) pApp->m_pMainWnd = nullptr;
         pWnd->Unbind();
-        pWnd->PostNcDestroy();
-    } else {
-        // The handler may end with the object deleted; it is not touched after this call.
-        result = pWnd->WindowProc(message, wParam, lParam);
+        pWnd->m_bNcDestroyPending = true;
     }
     g_currentMsg = saved;
     return result;
+}
+
+CWnd::CHold::~CHold() {
+    if (--m_pWnd->m_nHolds > 0 || !m_pWnd->m_bNcDestroyPending) return;
+    m_pWnd->m_bNcDestroyPending = false;
+    m_pWnd->PostNcDestroy(); // may delete the object
 }
 
 BOOL CWnd::WalkPreTranslateTree(MSG* pMsg) {

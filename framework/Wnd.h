@@ -38,7 +38,8 @@ public:
 
     virtual BOOL PreTranslateMessage(MSG* pMsg);
     virtual BOOL DestroyWindow();
-    // Called after the window's last message; the object may delete itself here.
+    // Called once the window is gone and the outermost of its messages (and the last CHold) has returned;
+    // the object may delete itself here.
     virtual void PostNcDestroy() {}
     virtual void DoDataExchange(CDataExchange*) {}
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
@@ -85,6 +86,20 @@ public:
     // Turns a client rectangle into the window rectangle of this window's style (no menu).
     void CalcWindowRect(RECT* pRect) const;
 
+    // Keeps a window object while work on it runs outside its messages and may let messages through (a
+    // send to another thread, PrintWindow): a window ended meanwhile has m_hWnd null afterwards, and its
+    // PostNcDestroy waits until the last hold is released. Every message of a bound window holds it too.
+    class CHold {
+    public:
+        explicit CHold(CWnd* pWnd) : m_pWnd(pWnd) { ++m_pWnd->m_nHolds; }
+        ~CHold();
+        CHold(const CHold&) = delete;
+        CHold& operator=(const CHold&) = delete;
+
+    private:
+        CWnd* m_pWnd;
+    };
+
     // Low-level dispatch shared by every bound window.
     static LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     // Offers pMsg to PreTranslateMessage of its window and of its parents up to the top-level window.
@@ -101,4 +116,8 @@ private:
     static LRESULT CALLBACK CbtHookProc(int nCode, WPARAM wParam, LPARAM lParam);
 
     WNDPROC m_pfnSuper = nullptr;
+    // Messages of this window being handled, and holds of work on it.
+    int m_nHolds = 0;
+    // The window is gone and PostNcDestroy waits for the last hold.
+    bool m_bNcDestroyPending = false;
 };

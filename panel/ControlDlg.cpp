@@ -128,8 +128,8 @@ void CControlDlg::removeDataByWindow(CEidrelDlg* pDlg) {
         printf("Data hWnd=0x%08x\n", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(hData)));
         printf("Obj  hWnd=0x%08x\n", static_cast<unsigned>(reinterpret_cast<UINT_PTR>(hObj)));
         if (hData == hObj) {
-            // The copy window deletes itself here, ending first any copy its window owns, whose record
-            // goes meanwhile: the record is found again by its copy window afterwards.
+            // The copy window ends here, ending first any copy its window owns, whose record goes
+            // meanwhile: the record is found again by its copy window afterwards.
             CEidrelDlg* pEnded = data.m_pDlg;
             pEnded->DestroyWindow();
             dropDataOfWindow(pEnded);

@@ -60,10 +60,17 @@ void CControlDlg::addTargetWindow(HWND hwnd) {
     m_vecData.insert(m_vecData.begin(), data);
 
     // The copy window is known only through the listed record, so the pin runs on it.
-    CEidrelData& front = m_vecData.front();
-    front.StartPin(hwnd, m_nIniSize);
-    // A pin that was given up (no copy window could be made) leaves no record behind.
-    if (front.m_bPinned == 0 || !front.m_pDlg) m_vecData.erase(m_vecData.begin());
+    m_vecData.front().StartPin(hwnd, m_nIniSize);
+    // A copy closed while its pin waited on the real window is gone with its record, and other records may
+    // have gone meanwhile too: the record is looked up again.
+    for (size_t i = 0; i < m_vecData.size(); ++i) {
+        const CEidrelData& pinned = m_vecData[i];
+        if (pinned.m_hTarget != hwnd) continue;
+        // A pin that was given up (no copy window could be made) leaves no record behind.
+        if (pinned.m_bPinned == 0 || !pinned.m_pDlg)
+            m_vecData.erase(m_vecData.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+    }
 
     refreshList();
 }

@@ -163,6 +163,11 @@ RECT WindowRectOf(HWND hwnd) {
     return r;
 }
 
+POINT CentreOf(HWND hwnd) {
+    RECT r = WindowRectOf(hwnd);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
 bool BringToFront(HWND hwnd, DWORD timeoutMs) {
     return PumpUntil([&] { return SetForegroundWindow(hwnd) && GetForegroundWindow() == hwnd; }, timeoutMs);
 }

@@ -59,6 +59,8 @@ HWND WaitForWindowTitle(DWORD pid, const std::string& title, DWORD timeoutMs);
 std::string ClassNameOf(HWND hwnd);
 std::string TextOf(HWND hwnd);
 RECT WindowRectOf(HWND hwnd);
+// The centre of a window's rectangle, on screen.
+POINT CentreOf(HWND hwnd);
 
 // Brings hwnd to the front and pumps until the system reports it as the foreground window.
 bool BringToFront(HWND hwnd, DWORD timeoutMs = 3000);

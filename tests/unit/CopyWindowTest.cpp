@@ -26,7 +26,14 @@
 #include "tests/common/TestUtil.h"
 #include "tests/unit/PanelTestSupport.h"
 
+using panel_test::CopiesOwnedBy;
+using panel_test::CopyPointFor;
+using panel_test::CountedCopy;
+using panel_test::g_deletedCopies;
+using panel_test::g_liveCopies;
+using panel_test::MessagesOf;
 using panel_test::PanelHost;
+using panel_test::PinCounted;
 
 namespace {
 
@@ -154,55 +161,6 @@ Layered LayeredOf(HWND hwnd) {
     Layered l;
     l.ok = GetLayeredWindowAttributes(hwnd, &l.key, &l.alpha, &l.flags) != 0;
     return l;
-}
-
-// The copy windows (dialogs) that hwnd owns.
-std::vector<HWND> CopiesOwnedBy(HWND owner) {
-    std::vector<HWND> found;
-    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        if (GetWindow(h, GW_OWNER) == owner && ClassNameOf(h) == "#32770") found.push_back(h);
-    }
-    return found;
-}
-
-// ---- Copies counted by the test ----------------------------------------------------------------
-
-int g_liveCopies = 0;
-int g_deletedCopies = 0;
-
-class CountedCopy : public CEidrelDlg {
-public:
-    explicit CountedCopy(bool ownProcessIdle) : m_ownProcessIdle(ownProcessIdle) { ++g_liveCopies; }
-    ~CountedCopy() override {
-        --g_liveCopies;
-        ++g_deletedCopies;
-    }
-    // A process cannot wait for its own input-idle state; a test that captures a window of its own
-    // process takes it as ready.
-    BOOL IsTargetInputIdle() override {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(m_hTarget, &pid);
-        if (m_ownProcessIdle && pid == GetCurrentProcessId()) return TRUE;
-        return CEidrelDlg::IsTargetInputIdle();
-    }
-
-private:
-    bool m_ownProcessIdle;
-};
-
-// Does what the pin step does, with a copy whose deletion the test can count.
-CountedCopy* PinCounted(HWND target, const RECT& at, bool ownProcessIdle = false) {
-    auto* p = new CountedCopy(ownProcessIdle);
-    if (!p->Create(IDD_EIDREL_DIALOG, target)) {
-        delete p;
-        return nullptr;
-    }
-    p->MoveWindow(at);
-    p->m_strTitle = "Target";
-    p->SetTarget(target);
-    p->ShowWindow(SW_SHOW);
-    p->HideTargetWindow();
-    return p;
 }
 
 // Keeps the process-wide settings of a test and puts them back afterwards.
@@ -1044,11 +1002,6 @@ TEST_F(EidrelDlgZoomTest, DraggingPansTheZoomedViewWithRemainders) {
 
 namespace {
 
-POINT CentreOf(HWND hwnd) {
-    RECT r = WindowRectOf(hwnd);
-    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
 // Makes the copy's client area exactly w x h.
 void SetClientSize(CEidrelDlg* dlg, int w, int h) {
     RECT r = {0, 0, w, h};
@@ -1174,26 +1127,7 @@ TEST_F(EidrelDlgChildrenTest, SearchGoesTenLevelsDeepAndNoFurther) {
 
 // ==== Click forwarding ==============================================================================
 
-class EidrelDlgForwardTest : public CopyTest {
-protected:
-    // The copy point that shows the real window's screen point p (the inverse of the mapping, unzoomed).
-    POINT CopyPointFor(CEidrelDlg* dlg, POINT p) {
-        RECT r = WindowRectOf(dlg->m_hTarget);
-        RECT cc;
-        GetClientRect(dlg->m_hWnd, &cc);
-        const double cw = (r.right - r.left) - 2 * dlg->m_nXOffset;
-        const double ch = (r.bottom - r.top) - dlg->m_nYOffset - dlg->m_nBottomOffset;
-        return POINT{static_cast<LONG>((p.x - r.left - dlg->m_nXOffset) * cc.right / cw),
-                     static_cast<LONG>((p.y - r.top - dlg->m_nYOffset) * cc.bottom / ch)};
-    }
-    // The messages window id received since from, in order.
-    std::vector<UINT> MessagesOf(FixtureLog& log, int id, uint32_t from) {
-        std::vector<UINT> v;
-        for (const fixture::LogRecord& r : log.Records(from))
-            if (r.ctrlId == id && r.message != WM_NCHITTEST) v.push_back(r.message);
-        return v;
-    }
-};
+class EidrelDlgForwardTest : public CopyTest {};
 
 TEST_F(EidrelDlgForwardTest, ClicksReachTheChildUnderTheCursor) {
     FixtureWindow fixture;

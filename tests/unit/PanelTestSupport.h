@@ -1,5 +1,6 @@
-// Helpers of the panel's tests: a panel hosted in a window of the test, with its target windows; the
-// stdout capture and the message-box driver come along.
+// Helpers of the panel's and the copies' tests: a panel hosted in a window of the test, with its target
+// windows; copies whose deletion the test counts, and what click forwarding needs; the stdout capture and
+// the message-box driver come along.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -76,13 +78,16 @@ public:
         ADD_FAILURE() << "the fixture program did not start with " << args;
         return nullptr;
     }
-    // Pins hwnd at half size the way the pick does, without its checks: a new record at the front.
+    // Pins hwnd at half size the way the pick does, without its checks: a new record at the front. The
+    // copy, or nullptr when its record is gone after the pin (a copy closed while it was pinned).
     CEidrelDlg* Pin(HWND hwnd, const char* title = "Target") {
         CEidrelData data;
         data.m_strTitle = title;
         panel->m_vecData.insert(panel->m_vecData.begin(), data);
         panel->m_vecData.front().StartPin(hwnd, 1);
-        return panel->m_vecData.front().m_pDlg;
+        for (const CEidrelData& d : panel->m_vecData)
+            if (d.m_hTarget == hwnd) return d.m_pDlg;
+        return nullptr;
     }
 
     // Pins each window in turn and shows the list, as picks would (the last one ends up first), each
@@ -119,5 +124,75 @@ private:
     CControlDlg* saved_ = nullptr;
     std::vector<FixtureWindow> foreign_;
 };
+
+// ---- Copies ------------------------------------------------------------------------------------
+
+// The copy windows (dialogs) that hwnd owns.
+inline std::vector<HWND> CopiesOwnedBy(HWND owner) {
+    std::vector<HWND> found;
+    for (HWND h = ::GetTopWindow(nullptr); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        if (::GetWindow(h, GW_OWNER) == owner && ClassNameOf(h) == "#32770") found.push_back(h);
+    }
+    return found;
+}
+
+// Copies counted by the test: made and not yet deleted, and deleted.
+inline int g_liveCopies = 0;
+inline int g_deletedCopies = 0;
+
+class CountedCopy : public CEidrelDlg {
+public:
+    explicit CountedCopy(bool ownProcessIdle) : m_ownProcessIdle(ownProcessIdle) { ++g_liveCopies; }
+    ~CountedCopy() override {
+        --g_liveCopies;
+        ++g_deletedCopies;
+    }
+    // A process cannot wait for its own input-idle state; a test that captures a window of its own
+    // process takes it as ready.
+    BOOL IsTargetInputIdle() override {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(m_hTarget, &pid);
+        if (m_ownProcessIdle && pid == ::GetCurrentProcessId()) return TRUE;
+        return CEidrelDlg::IsTargetInputIdle();
+    }
+
+private:
+    bool m_ownProcessIdle;
+};
+
+// Does what the pin step does, with a copy whose deletion the test can count.
+inline CountedCopy* PinCounted(HWND target, const RECT& at, bool ownProcessIdle = false) {
+    auto* p = new CountedCopy(ownProcessIdle);
+    if (!p->Create(IDD_EIDREL_DIALOG, target)) {
+        delete p;
+        return nullptr;
+    }
+    p->MoveWindow(at);
+    p->m_strTitle = "Target";
+    p->SetTarget(target);
+    p->ShowWindow(SW_SHOW);
+    p->HideTargetWindow();
+    return p;
+}
+
+// The copy point that shows the real window's screen point p (the inverse of the mapping, unzoomed and
+// without composition).
+inline POINT CopyPointFor(CEidrelDlg* dlg, POINT p) {
+    RECT r = WindowRectOf(dlg->m_hTarget);
+    RECT cc;
+    ::GetClientRect(dlg->m_hWnd, &cc);
+    const double cw = (r.right - r.left) - 2 * dlg->m_nXOffset;
+    const double ch = (r.bottom - r.top) - dlg->m_nYOffset - dlg->m_nBottomOffset;
+    return POINT{static_cast<LONG>((p.x - r.left - dlg->m_nXOffset) * cc.right / cw),
+                 static_cast<LONG>((p.y - r.top - dlg->m_nYOffset) * cc.bottom / ch)};
+}
+
+// The messages the fixture's window id received since from, in order.
+inline std::vector<UINT> MessagesOf(FixtureLog& log, int id, uint32_t from) {
+    std::vector<UINT> v;
+    for (const fixture::LogRecord& r : log.Records(from))
+        if (r.ctrlId == id && r.message != WM_NCHITTEST) v.push_back(r.message);
+    return v;
+}
 
 } // namespace panel_test
