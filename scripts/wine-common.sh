@@ -90,13 +90,12 @@ lumevarin_wine_env() {
 
 # lumevarin_wine64_loader: path of Wine's 64-bit loader (from the wine64 package).
 lumevarin_wine64_loader() {
-    local f
-    for f in /usr/lib/wine/wine64 $(dpkg -L wine64 2>/dev/null | grep '/wine64$'); do
-        if [ -x "$f" ]; then
-            echo "$f"
-            return 0
-        fi
-    done
+    local f=/usr/lib/wine/wine64
+    if [ ! -x "$f" ]; then f=$(dpkg -L wine64 2>/dev/null | grep -m1 '/wine64$' || true); fi
+    if [ -n "$f" ] && [ -x "$f" ]; then
+        echo "$f"
+        return 0
+    fi
     echo "lumevarin: Wine's 64-bit loader (package wine64) is missing" >&2
     return 1
 }
