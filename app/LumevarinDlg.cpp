@@ -16,6 +16,8 @@ static_assert(sizeof(NOTIFYICONDATAA) == kTrayRecordSize,
 
 UINT g_nTaskbarCreatedMsg = 0;
 
+BOOL(WINAPI* g_pfnShellNotifyIconA)(DWORD, PNOTIFYICONDATAA) = ::Shell_NotifyIconA;
+
 namespace {
 // Attempts of AddTrayIcon while the shell keeps timing out; timer 101 tries again every second anyway.
 constexpr int kTrayAddTimeoutRetries = 3;
@@ -113,16 +115,16 @@ void CLumevarinDlg::UpdateTrayTip() {
 }
 
 void CLumevarinDlg::AddTrayIcon() {
-    if (::Shell_NotifyIconA(NIM_ADD, &m_nid)) return;
+    if (g_pfnShellNotifyIconA(NIM_ADD, &m_nid)) return;
     DWORD err = ::GetLastError();
     for (int attempt = 0;; ++attempt) {
         if (err != ERROR_TIMEOUT || attempt >= kTrayAddTimeoutRetries) {
             printf("通知領域にアイコンを登録できませんでした。 err=%d\n", static_cast<int>(err));
             return;
         }
-        if (::Shell_NotifyIconA(NIM_MODIFY, &m_nid)) return;
+        if (g_pfnShellNotifyIconA(NIM_MODIFY, &m_nid)) return;
         ::Sleep(1000);
-        if (::Shell_NotifyIconA(NIM_ADD, &m_nid)) return;
+        if (g_pfnShellNotifyIconA(NIM_ADD, &m_nid)) return;
         err = ::GetLastError();
     }
 }
@@ -286,7 +288,7 @@ void CLumevarinDlg::PostNcDestroy() {
     nid.hWnd = m_hTrayWnd;
     nid.uID = 0;
     nid.uFlags = 0;
-    ::Shell_NotifyIconA(NIM_DELETE, &nid);
+    g_pfnShellNotifyIconA(NIM_DELETE, &nid);
     CDialog::PostNcDestroy();
 }
 
@@ -320,7 +322,7 @@ void CLumevarinDlg::OnMenuExit() {
 void CLumevarinDlg::OnTimer(UINT_PTR nIDEvent) {
     if (nIDEvent == kTrayTimerId) {
         UpdateTrayTip();
-        if (!::Shell_NotifyIconA(NIM_MODIFY, &m_nid)) AddTrayIcon();
+        if (!g_pfnShellNotifyIconA(NIM_MODIFY, &m_nid)) AddTrayIcon();
     }
     Default();
 }

@@ -23,6 +23,10 @@ constexpr DWORD kTrayRecordSize = sizeof(void*) == 8 ? 528 : 508;
 
 extern UINT g_nTaskbarCreatedMsg;
 
+// The shell's tray call, through which every tray record is handed over; a test may record the records in
+// its place.
+extern BOOL(WINAPI* g_pfnShellNotifyIconA)(DWORD dwMessage, PNOTIFYICONDATAA lpData);
+
 class CLumevarinDlg : public CDialog {
 public:
     explicit CLumevarinDlg(CWnd* pParent = nullptr);

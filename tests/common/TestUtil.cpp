@@ -10,9 +10,12 @@ namespace {
 // Longest single wait: conditions may change in other processes, which wakes nobody here.
 constexpr DWORD kPollSliceMs = 5;
 
+// Handles the queued messages for one slice at most: a queue that never runs dry (a timer due again by
+// the time its handler returns) must not keep the caller from its condition and its deadline.
 void PumpPending() {
+    const DWORD start = GetTickCount();
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (GetTickCount() - start < kPollSliceMs && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) continue; // a test's own loop would have ended; nothing to end here
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

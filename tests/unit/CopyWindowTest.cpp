@@ -29,8 +29,10 @@
 using panel_test::CopiesOwnedBy;
 using panel_test::CopyPointFor;
 using panel_test::CountedCopy;
+using panel_test::CreateTarget;
 using panel_test::g_deletedCopies;
 using panel_test::g_liveCopies;
+using panel_test::kBand;
 using panel_test::MessagesOf;
 using panel_test::PanelHost;
 using panel_test::PinCounted;
@@ -39,65 +41,7 @@ namespace {
 
 // ---- Real windows ------------------------------------------------------------------------------
 
-// Height of the band at the bottom of the client area that the target never paints; its controls live there.
-constexpr int kBand = 60;
 constexpr COLORREF kGrey = RGB(200, 200, 200);
-constexpr int kIdButton = 101;
-constexpr int kIdPanel = 102;
-constexpr int kIdInnerButton = 103;
-
-void PaintPattern(HWND hwnd, HDC hdc) {
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    const int cw = rc.right;
-    const int ch = rc.bottom - kBand;
-    for (int q = 0; q < 4; ++q) {
-        RECT r = fixture::QuadrantRect(q, cw, ch);
-        HBRUSH br = CreateSolidBrush(fixture::kQuadrantColour[q]);
-        FillRect(hdc, &r, br);
-        DeleteObject(br);
-    }
-}
-
-LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_ERASEBKGND:
-        return 1; // the band stays unpainted
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        PaintPattern(hwnd, hdc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        PaintPattern(hwnd, reinterpret_cast<HDC>(wParam));
-        return 0;
-    case WM_DESTROY:
-        if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) == 1) PostQuitMessage(0); // a target on its own thread
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-// A plain top-level window at rect, painted by TargetProc, with a few child controls in its band.
-HWND CreateTarget(RECT rect, DWORD exStyle = 0, const char* title = "Target") {
-    HWND hwnd = CreateTopWindow(title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, exStyle);
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TargetProc));
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    const int by = rc.bottom - kBand;
-    CreateWindowExA(0, "Button", "OK", WS_CHILD | WS_VISIBLE, 10, by + 10, 90, 30, hwnd,
-                    reinterpret_cast<HMENU>(kIdButton), nullptr, nullptr);
-    HWND panel = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 120, by + 5, 200, 50, hwnd,
-                                 reinterpret_cast<HMENU>(kIdPanel), nullptr, nullptr);
-    CreateWindowExA(0, "Button", "Inner", WS_CHILD | WS_VISIBLE, 10, 10, 80, 30, panel,
-                    reinterpret_cast<HMENU>(kIdInnerButton), nullptr, nullptr);
-    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    UpdateWindow(hwnd);
-    return hwnd;
-}
 
 // A real window on a thread of its own, as the window of another program would be: destroying it does not
 // take the copy window with it.

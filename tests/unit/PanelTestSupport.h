@@ -1,6 +1,6 @@
 // Helpers of the panel's and the copies' tests: a panel hosted in a window of the test, with its target
-// windows; copies whose deletion the test counts, and what click forwarding needs; the stdout capture and
-// the message-box driver come along.
+// windows; a real window that paints the fixture's pattern; copies whose deletion the test counts, and
+// what click forwarding needs; the stdout capture and the message-box driver come along.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -125,6 +125,68 @@ private:
     std::vector<FixtureWindow> foreign_;
 };
 
+// ---- Real windows of the test's own --------------------------------------------------------------
+
+// Height of the band at the bottom of the client area that the target never paints; its controls live there.
+inline constexpr int kBand = 60;
+inline constexpr int kIdButton = 101;
+inline constexpr int kIdPanel = 102;
+inline constexpr int kIdInnerButton = 103;
+
+// The fixture's four quadrants over the client area less the band.
+inline void PaintPattern(HWND hwnd, HDC hdc) {
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    const int cw = rc.right;
+    const int ch = rc.bottom - kBand;
+    for (int q = 0; q < 4; ++q) {
+        RECT r = fixture::QuadrantRect(q, cw, ch);
+        HBRUSH br = CreateSolidBrush(fixture::kQuadrantColour[q]);
+        FillRect(hdc, &r, br);
+        DeleteObject(br);
+    }
+}
+
+inline LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1; // the band stays unpainted
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hwnd, &ps);
+        PaintPattern(hwnd, hdc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        PaintPattern(hwnd, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_DESTROY:
+        if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) == 1) PostQuitMessage(0); // a target on its own thread
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// A plain top-level window at rect, painted by TargetProc, with a few child controls in its band.
+inline HWND CreateTarget(RECT rect, DWORD exStyle = 0, const char* title = "Target") {
+    HWND hwnd = CreateTopWindow(title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, exStyle);
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TargetProc));
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    const int by = rc.bottom - kBand;
+    CreateWindowExA(0, "Button", "OK", WS_CHILD | WS_VISIBLE, 10, by + 10, 90, 30, hwnd,
+                    reinterpret_cast<HMENU>(kIdButton), nullptr, nullptr);
+    HWND panel = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 120, by + 5, 200, 50, hwnd,
+                                 reinterpret_cast<HMENU>(kIdPanel), nullptr, nullptr);
+    CreateWindowExA(0, "Button", "Inner", WS_CHILD | WS_VISIBLE, 10, 10, 80, 30, panel,
+                    reinterpret_cast<HMENU>(kIdInnerButton), nullptr, nullptr);
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    UpdateWindow(hwnd);
+    return hwnd;
+}
+
 // ---- Copies ------------------------------------------------------------------------------------
 
 // The copy windows (dialogs) that hwnd owns.
@@ -160,9 +222,8 @@ private:
     bool m_ownProcessIdle;
 };
 
-// Does what the pin step does, with a copy whose deletion the test can count.
-inline CountedCopy* PinCounted(HWND target, const RECT& at, bool ownProcessIdle = false) {
-    auto* p = new CountedCopy(ownProcessIdle);
+// Does what the pin step does, with a copy of the test's own class (deleted when its window cannot be made).
+template <class Copy> Copy* PinCopy(Copy* p, HWND target, const RECT& at) {
     if (!p->Create(IDD_EIDREL_DIALOG, target)) {
         delete p;
         return nullptr;
@@ -173,6 +234,11 @@ inline CountedCopy* PinCounted(HWND target, const RECT& at, bool ownProcessIdle 
     p->ShowWindow(SW_SHOW);
     p->HideTargetWindow();
     return p;
+}
+
+// Does what the pin step does, with a copy whose deletion the test can count.
+inline CountedCopy* PinCounted(HWND target, const RECT& at, bool ownProcessIdle = false) {
+    return PinCopy(new CountedCopy(ownProcessIdle), target, at);
 }
 
 // The copy point that shows the real window's screen point p (the inverse of the mapping, unzoomed and
