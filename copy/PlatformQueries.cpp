@@ -6,14 +6,21 @@ int g_bOsVersionValid = 0;
 namespace {
 
 // dwmapi.dll is loaded at the first composition call on a system that passed the version test, never
-// before: the program must start on systems that have no such library. A library that cannot be
-// loaded is not tried again.
+// before: the program must start on systems that have no such library. It is loaded by its full path
+// in the system folder: by its bare name the loader would take a file of that name from the program's
+// own folder first. A library that cannot be loaded is not tried again.
 HMODULE LoadDwmLibrary() {
     static bool s_tried = false;
     static HMODULE s_hModule = nullptr;
     if (!s_tried) {
         s_tried = true;
-        s_hModule = ::LoadLibraryA("dwmapi.dll");
+        static const char kFileName[] = "\\dwmapi.dll";
+        char path[MAX_PATH];
+        UINT n = ::GetSystemDirectoryA(path, MAX_PATH);
+        if (n > 0 && n + sizeof(kFileName) <= MAX_PATH) {
+            ::lstrcpyA(path + n, kFileName);
+            s_hModule = ::LoadLibraryA(path);
+        }
     }
     return s_hModule;
 }
