@@ -6,51 +6,69 @@ int g_bOsVersionValid = 0;
 namespace {
 
 // dwmapi.dll is loaded at the first composition call on a system that passed the version test, never
-// before: the program must start on systems that have no such library. A library that cannot be
-// loaded is not tried again.
+// before: the program must start on systems that have no such library. It is loaded by its full path
+// in the system folder: by its bare name the loader would take a file of that name from the program's
+// own folder first. A library that cannot be loaded is not tried again.
 HMODULE LoadDwmLibrary() {
     static bool s_tried = false;
     static HMODULE s_hModule = nullptr;
     if (!s_tried) {
         s_tried = true;
-        s_hModule = ::LoadLibraryA("dwmapi.dll");
+        static const char kFileName[] = "\\dwmapi.dll";
+        char path[MAX_PATH];
+        UINT n = ::GetSystemDirectoryA(path, MAX_PATH);
+        if (n > 0 && n + sizeof(kFileName) <= MAX_PATH) {
+            ::lstrcpyA(path + n, kFileName);
+            s_hModule = ::LoadLibraryA(path);
+        }
     }
     return s_hModule;
 }
 
-// One entry point of dwmapi.dll, looked up by name at its first use; later calls go straight to it.
+// The functions bound so far, and the table a test has put in their place (nullptr: none).
+DwmFunctions s_bound = {};
+const DwmFunctions* s_replacement = nullptr;
+
+// One entry point of dwmapi.dll, looked up by name at its first use into its slot of s_bound; later calls
+// go straight to it.
 template <typename Fn> class DwmEntry {
 public:
-    explicit DwmEntry(const char* name) : m_name(name) {}
+    DwmEntry(Fn DwmFunctions::*slot, const char* name) : m_slot(slot), m_name(name) {}
     Fn Get() {
+        if (s_replacement) return s_replacement->*m_slot;
         if (!m_tried) {
             m_tried = true;
             if (HMODULE h = LoadDwmLibrary()) {
-                m_fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(h, m_name)));
+                s_bound.*m_slot = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(h, m_name)));
             }
         }
-        return m_fn;
+        return s_bound.*m_slot;
     }
 
 private:
+    Fn DwmFunctions::*m_slot;
     const char* m_name;
     bool m_tried = false;
-    Fn m_fn = nullptr;
 };
 
-using PfnIsCompositionEnabled = HRESULT(WINAPI*)(BOOL*);
-using PfnRegisterThumbnail = HRESULT(WINAPI*)(HWND, HWND, HTHUMBNAIL*);
-using PfnUpdateThumbnailProperties = HRESULT(WINAPI*)(HTHUMBNAIL, const DWM_THUMBNAIL_PROPERTIES*);
-using PfnUnregisterThumbnail = HRESULT(WINAPI*)(HTHUMBNAIL);
-using PfnQueryThumbnailSourceSize = HRESULT(WINAPI*)(HTHUMBNAIL, SIZE*);
-using PfnGetWindowAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+using PfnIsCompositionEnabled = decltype(DwmFunctions::isCompositionEnabled);
+using PfnRegisterThumbnail = decltype(DwmFunctions::registerThumbnail);
+using PfnUpdateThumbnailProperties = decltype(DwmFunctions::updateThumbnailProperties);
+using PfnUnregisterThumbnail = decltype(DwmFunctions::unregisterThumbnail);
+using PfnQueryThumbnailSourceSize = decltype(DwmFunctions::queryThumbnailSourceSize);
+using PfnGetWindowAttribute = decltype(DwmFunctions::getWindowAttribute);
 
-DwmEntry<PfnIsCompositionEnabled> s_isCompositionEnabled("DwmIsCompositionEnabled");
-DwmEntry<PfnRegisterThumbnail> s_registerThumbnail("DwmRegisterThumbnail");
-DwmEntry<PfnUpdateThumbnailProperties> s_updateThumbnailProperties("DwmUpdateThumbnailProperties");
-DwmEntry<PfnUnregisterThumbnail> s_unregisterThumbnail("DwmUnregisterThumbnail");
-DwmEntry<PfnQueryThumbnailSourceSize> s_queryThumbnailSourceSize("DwmQueryThumbnailSourceSize");
-DwmEntry<PfnGetWindowAttribute> s_getWindowAttribute("DwmGetWindowAttribute");
+DwmEntry<PfnIsCompositionEnabled> s_isCompositionEnabled(&DwmFunctions::isCompositionEnabled,
+                                                         "DwmIsCompositionEnabled");
+DwmEntry<PfnRegisterThumbnail> s_registerThumbnail(&DwmFunctions::registerThumbnail, "DwmRegisterThumbnail");
+DwmEntry<PfnUpdateThumbnailProperties> s_updateThumbnailProperties(&DwmFunctions::updateThumbnailProperties,
+                                                                   "DwmUpdateThumbnailProperties");
+DwmEntry<PfnUnregisterThumbnail> s_unregisterThumbnail(&DwmFunctions::unregisterThumbnail,
+                                                       "DwmUnregisterThumbnail");
+DwmEntry<PfnQueryThumbnailSourceSize> s_queryThumbnailSourceSize(&DwmFunctions::queryThumbnailSourceSize,
+                                                                 "DwmQueryThumbnailSourceSize");
+DwmEntry<PfnGetWindowAttribute> s_getWindowAttribute(&DwmFunctions::getWindowAttribute,
+                                                     "DwmGetWindowAttribute");
 
 // Result of a wrapper whose function could not be bound on a system that passed the version test:
 // a failure like any other to the callers, which only look for a negative value.
@@ -66,6 +84,10 @@ void LoadOsVersion() {
     ::ZeroMemory(&g_osVersionInfo, sizeof(g_osVersionInfo));
     g_osVersionInfo.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
     if (::GetVersionExA(&g_osVersionInfo) == 1) g_bOsVersionValid = 1;
+}
+
+void ReplaceDwmFunctions(const DwmFunctions* table) {
+    s_replacement = table;
 }
 
 BOOL IsVistaOrLater() {

@@ -61,6 +61,32 @@ TEST(PlatformQueriesTest, CompositionWrappersReachTheCompositionManager) {
     // (The size query is left out: Wine's library exports it as a stub that ends the process when called.)
 }
 
+// A file of the library's name beside the program (here the fixture program, renamed) is not what gets
+// bound. The binding happens once per process: this needs a process that has not bound it yet, as ctest
+// gives each test.
+TEST(PlatformQueriesTest, CompositionLibraryComesFromTheSystemFolder) {
+    if (GetModuleHandleA("dwmapi.dll")) GTEST_SKIP() << "the library is bound in this process already";
+    struct Planted {
+        std::string path = ExeDir() + "\\dwmapi.dll";
+        ~Planted() {
+            // A module mapped from the file would hold it.
+            if (HMODULE h = GetModuleHandleA(path.c_str())) FreeLibrary(h);
+            DeleteFileA(path.c_str());
+        }
+    } planted;
+    ASSERT_TRUE(CopyFileA(FixturePath().c_str(), planted.path.c_str(), FALSE));
+    BOOL enabled = FALSE;
+    SafeDwmIsCompositionEnabled(&enabled);
+
+    HMODULE bound = GetModuleHandleA("dwmapi.dll");
+    ASSERT_NE(bound, nullptr);
+    char file[MAX_PATH] = "", system[MAX_PATH] = "";
+    GetModuleFileNameA(bound, file, MAX_PATH);
+    const UINT n = GetSystemDirectoryA(system, MAX_PATH);
+    EXPECT_EQ(_strnicmp(file, system, n), 0) << file;
+    EXPECT_EQ(file[n], '\\') << file;
+}
+
 TEST(PlatformQueriesTest, FrameRectangleFallsBackToTheWindowRectangle) {
     HWND hwnd = CreateTopWindow("frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 80, 300, 200);
     ASSERT_NE(hwnd, nullptr);
