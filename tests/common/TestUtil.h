@@ -14,6 +14,20 @@
 #include <utility>
 #include <vector>
 
+// Keeps a process-wide setting as it was when the guard was made and puts it back when the guard goes
+// (a test fixture holds one per global it changes).
+template <typename T> class Restore {
+public:
+    explicit Restore(T& value) : m_value(value), m_saved(value) {}
+    ~Restore() { m_value = m_saved; }
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
+private:
+    T& m_value;
+    T m_saved;
+};
+
 // ---- Message pumping --------------------------------------------------------------------------
 
 // Pumps this thread's messages until cond() holds or timeoutMs has passed; cond() is checked

@@ -24,14 +24,12 @@ namespace {
 class CopyWindowSafetyTest : public testing::Test {
 protected:
     void SetUp() override {
-        m_savedInterval = g_nRefreshInterval;
         panel_test::g_liveCopies = 0;
         g_deletedCopies = 0;
     }
     void TearDown() override {
         for (HWND h : m_windows)
             if (IsWindow(h)) DestroyWindow(h);
-        g_nRefreshInterval = m_savedInterval;
     }
     HWND Own(HWND h) {
         m_windows.push_back(h);
@@ -43,7 +41,7 @@ protected:
 
 private:
     std::vector<HWND> m_windows;
-    int m_savedInterval = 10;
+    Restore<int> m_interval{g_nRefreshInterval};
 };
 
 } // namespace

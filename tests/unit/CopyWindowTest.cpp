@@ -111,9 +111,6 @@ Layered LayeredOf(HWND hwnd) {
 class CopyTest : public testing::Test {
 protected:
     void SetUp() override {
-        m_savedDebug = g_bDebugMode;
-        m_savedInterval = g_nRefreshInterval;
-        m_savedPanel = g_pControlDlg;
         g_bDebugMode = 0;
         g_pControlDlg = nullptr;
         g_liveCopies = 0;
@@ -123,9 +120,6 @@ protected:
         for (HWND h : m_targets)
             if (IsWindow(h)) DestroyWindow(h);
         PumpFor(0);
-        g_bDebugMode = m_savedDebug;
-        g_nRefreshInterval = m_savedInterval;
-        g_pControlDlg = m_savedPanel;
     }
     HWND Target(RECT rect = kTargetRect, DWORD exStyle = 0) {
         HWND h = CreateTarget(rect, exStyle);
@@ -136,9 +130,9 @@ protected:
     std::vector<HWND> m_targets;
 
 private:
-    int m_savedDebug = 0;
-    int m_savedInterval = 10;
-    CControlDlg* m_savedPanel = nullptr;
+    Restore<int> m_debug{g_bDebugMode};
+    Restore<int> m_interval{g_nRefreshInterval};
+    Restore<CControlDlg*> m_panel{g_pControlDlg};
 };
 
 } // namespace

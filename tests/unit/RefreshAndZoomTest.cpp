@@ -37,11 +37,9 @@ public:
 
 class RefreshTest : public testing::Test {
 protected:
-    void SetUp() override { m_savedInterval = g_nRefreshInterval; }
     void TearDown() override {
         if (m_copy) m_copy->DestroyWindow();
         if (IsWindow(m_target)) DestroyWindow(m_target);
-        g_nRefreshInterval = m_savedInterval;
     }
     // A copy of target; both end with the test.
     template <class Copy> Copy* Pin(Copy* copy, HWND target) {
@@ -55,7 +53,7 @@ protected:
     HWND m_target = nullptr;
 
 private:
-    int m_savedInterval = 10;
+    Restore<int> m_interval{g_nRefreshInterval};
 };
 
 TEST_F(RefreshTest, TickFollowsTheSettingAndRetakesTheChildWindows) {

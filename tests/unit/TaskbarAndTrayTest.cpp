@@ -230,9 +230,6 @@ void CALLBACK EndStalledRun(HWND main, UINT, UINT_PTR id, DWORD) {
 class TrayTest : public testing::Test {
 protected:
     void SetUp() override {
-        m_savedPanel = g_pControlDlg;
-        m_savedDebug = g_bDebugMode;
-        m_savedTrayCall = g_pfnShellNotifyIconA;
         g_bDebugMode = 0;
         g_pfnShellNotifyIconA = &RecordTrayCall;
         g_trayCalls.clear();
@@ -246,9 +243,6 @@ protected:
     }
     void TearDown() override {
         m_main.reset();
-        g_pfnShellNotifyIconA = m_savedTrayCall;
-        g_bDebugMode = m_savedDebug;
-        g_pControlDlg = m_savedPanel;
         SetCurrentDirectoryA(m_savedDir.c_str());
         RemoveTree(m_dir);
     }
@@ -277,9 +271,9 @@ protected:
     std::string m_dir;
 
 private:
-    CControlDlg* m_savedPanel = nullptr;
-    int m_savedDebug = 0;
-    BOOL(WINAPI* m_savedTrayCall)(DWORD, PNOTIFYICONDATAA) = nullptr;
+    Restore<CControlDlg*> m_panel{g_pControlDlg};
+    Restore<int> m_debug{g_bDebugMode};
+    Restore<decltype(g_pfnShellNotifyIconA)> m_trayCall{g_pfnShellNotifyIconA};
     std::string m_savedDir;
 };
 
