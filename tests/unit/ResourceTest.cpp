@@ -340,3 +340,30 @@ TEST(ResourceTest, IconVersionAndManifest) {
     EXPECT_NE(manifest.find("asInvoker"), std::string::npos);
     EXPECT_NE(manifest.find("dpiAware"), std::string::npos);
 }
+
+// Each build's manifest names its own architecture, for the program and for the common controls it
+// asks for: a 64-bit program asking for the x86 library gets the 32-bit one where the prefix (or
+// Windows) has it, and does not start. Checked in this executable and in the program beside it.
+TEST(ResourceTest, ManifestNamesTheArchitectureOfItsBuild) {
+    const std::string expected = sizeof(void*) == 8 ? "amd64" : "x86";
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string program(path);
+    program.erase(program.find_last_of('\\') + 1).append("Lumevarin.exe");
+    for (const std::string& file : {std::string(path), program}) {
+        HMODULE hMod = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(hMod, nullptr) << file;
+        HRSRC hManifest = FindResourceA(hMod, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
+        ASSERT_NE(hManifest, nullptr) << file;
+        std::string manifest(static_cast<const char*>(LockResource(LoadResource(hMod, hManifest))),
+                             SizeofResource(hMod, hManifest));
+        FreeLibrary(hMod);
+        const std::string key = "processorArchitecture=\"";
+        std::vector<std::string> named;
+        for (size_t at = manifest.find(key); at != std::string::npos; at = manifest.find(key, at)) {
+            at += key.size();
+            named.push_back(manifest.substr(at, manifest.find('"', at) - at));
+        }
+        EXPECT_EQ(named, std::vector<std::string>(2, expected)) << file;
+    }
+}
