@@ -18,6 +18,14 @@ std::string ToCp932(const std::wstring& w) {
     return s;
 }
 
+// The process manifest of a module, empty when it has none.
+std::string ManifestOf(HMODULE hMod) {
+    HRSRC hManifest = FindResourceA(hMod, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
+    if (!hManifest) return std::string();
+    return std::string(static_cast<const char*>(LockResource(LoadResource(hMod, hManifest))),
+                       SizeofResource(hMod, hManifest));
+}
+
 struct Item {
     DWORD exStyle, style;
     short x, y, cx, cy;
@@ -331,10 +339,7 @@ TEST(ResourceTest, IconVersionAndManifest) {
     EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
     EXPECT_EQ(fixed->dwProductVersionLS, 0x00010075u);
 
-    HRSRC hManifest = FindResourceA(hMod, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
-    ASSERT_NE(hManifest, nullptr);
-    std::string manifest(static_cast<const char*>(LockResource(LoadResource(hMod, hManifest))),
-                         SizeofResource(hMod, hManifest));
+    std::string manifest = ManifestOf(hMod);
     EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(manifest.find("6.0.0.0"), std::string::npos);
     EXPECT_NE(manifest.find("asInvoker"), std::string::npos);
@@ -353,10 +358,7 @@ TEST(ResourceTest, ManifestNamesTheArchitectureOfItsBuild) {
     for (const std::string& file : {std::string(path), program}) {
         HMODULE hMod = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(hMod, nullptr) << file;
-        HRSRC hManifest = FindResourceA(hMod, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
-        ASSERT_NE(hManifest, nullptr) << file;
-        std::string manifest(static_cast<const char*>(LockResource(LoadResource(hMod, hManifest))),
-                             SizeofResource(hMod, hManifest));
+        std::string manifest = ManifestOf(hMod);
         FreeLibrary(hMod);
         const std::string key = "processorArchitecture=\"";
         std::vector<std::string> named;
