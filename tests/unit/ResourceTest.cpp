@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/common/TestUtil.h"
 
 namespace {
 
@@ -351,11 +352,7 @@ TEST(ResourceTest, IconVersionAndManifest) {
 // Windows) has it, and does not start. Checked in this executable and in the program beside it.
 TEST(ResourceTest, ManifestNamesTheArchitectureOfItsBuild) {
     const std::string expected = sizeof(void*) == 8 ? "amd64" : "x86";
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string program(path);
-    program.erase(program.find_last_of('\\') + 1).append("Lumevarin.exe");
-    for (const std::string& file : {std::string(path), program}) {
+    for (const std::string& file : {ExePath(), ExeDir() + "\\Lumevarin.exe"}) {
         HMODULE hMod = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(hMod, nullptr) << file;
         std::string manifest = ManifestOf(hMod);
